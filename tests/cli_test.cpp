@@ -1,0 +1,206 @@
+// End-to-end: the built executable, its streams and its exit status.
+#include "expected_text.hpp"
+#include "run_process.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quirt_format::testing {
+namespace {
+
+enum class Expect { line, usage, failure };
+
+struct CommandCase {
+    const char* name;
+    std::vector<std::string> arguments;  // after argument zero
+    Expect expect;
+    std::string text;  // the line without "\n", or the failure message
+};
+
+class CommandLine : public ::testing::TestWithParam<CommandCase> {};
+
+TEST_P(CommandLine, WritesStreamsAndStatus) {
+    const CommandCase& c = GetParam();
+    const ProcessResult result = run_tool(c.arguments);
+    switch (c.expect) {
+        case Expect::line:
+            EXPECT_EQ(result.output, c.text + "\n");
+            EXPECT_EQ(result.error, "");
+            EXPECT_EQ(result.exit_status, 0);
+            break;
+        case Expect::usage:
+            EXPECT_EQ(result.output, "");
+            EXPECT_EQ(result.error, expected_usage("quirt-format"));
+            EXPECT_EQ(result.exit_status, 0);
+            break;
+        case Expect::failure:
+            EXPECT_EQ(result.output, "");
+            EXPECT_EQ(result.error, expected_failure(c.text));
+            EXPECT_EQ(result.exit_status, 1);
+            break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scan, CommandLine,
+    ::testing::Values(
+        CommandCase{"request", {"(add 1 2)"}, Expect::line,
+                    "[0 %brax [%base %eval %noun [%pim-eval '(add 1 2)']]]"},
+        CommandCase{"request_k", {"-k", "(add 1 2)", "dep1"}, Expect::line,
+                    "[0 %brax [%base %murl-eval %noun [%pim-eval ['(add 1 2)' [dep1 ~]]]]]"},
+        CommandCase{"k_twice", {"-k", "-k", "x"}, Expect::line,
+                    "[0 %brax [%base %murl-eval %noun [%pim-eval 'x']]]"},
+        CommandCase{"empty_expression", {""}, Expect::line,
+                    "[0 %brax [%base %eval %noun [%pim-eval '']]]"},
+        CommandCase{"empty_word", {"x", ""}, Expect::line,
+                    "[0 %brax [%base %eval %noun [%pim-eval ['x' [ ~]]]]]"},
+        CommandCase{"options_after_expression", {"x", "-k", "-h"}, Expect::line,
+                    "[0 %brax [%base %eval %noun [%pim-eval ['x' [-k -h ~]]]]]"},
+        CommandCase{"negative_number_word", {"x", "-5", "--"}, Expect::line,
+                    "[0 %brax [%base %eval %noun [%pim-eval ['x' [-5 -- ~]]]]]"},
+        CommandCase{"newline_and_quote", {"it's\n", "a b"}, Expect::line,
+                    "[0 %brax [%base %eval %noun [%pim-eval ['it's\n' [a b ~]]]]]"},
+        CommandCase{"help", {"-h"}, Expect::usage, ""},
+        CommandCase{"k_then_help", {"-k", "-h"}, Expect::usage, ""},
+        CommandCase{"help_then_invalid", {"-h", "-x"}, Expect::usage, ""},
+        CommandCase{"help_then_expression", {"-h", "x"}, Expect::usage, ""},
+        CommandCase{"nothing", {}, Expect::failure, "ERROR: no command"},
+        CommandCase{"only_k", {"-k"}, Expect::failure, "ERROR: no command"},
+        CommandCase{"k_k", {"-k", "-k"}, Expect::failure, "ERROR: no command"},
+        CommandCase{"invalid_then_help", {"-x", "-h"}, Expect::failure, "Invalid option: -x"},
+        CommandCase{"hyphen", {"-"}, Expect::failure, "Invalid option: -"},
+        CommandCase{"double_hyphen", {"--", "x"}, Expect::failure, "Invalid option: --"},
+        CommandCase{"hk", {"-hk"}, Expect::failure, "Invalid option: -hk"},
+        CommandCase{"kh", {"-kh"}, Expect::failure, "Invalid option: -kh"},
+        CommandCase{"negative_number", {"-5"}, Expect::failure, "Invalid option: -5"},
+        CommandCase{"long_option", {"--help"}, Expect::failure, "Invalid option: --help"},
+        CommandCase{"option_with_newline", {"-k", "-\nx"}, Expect::failure,
+                    "Invalid option: -\nx"},
+        CommandCase{"utf8_option", {"-\xC3\xA9"}, Expect::failure, "Invalid option: -\xC3\xA9"}),
+    [](const ::testing::TestParamInfo<CommandCase>& info) { return std::string{info.param.name}; });
+
+// The usage text names argument zero exactly as received.
+TEST(Usage, NamesArgumentZeroAsReceived) {
+    for (const std::string program : {"/usr/local/bin/quirt-format", "./my tool", "q\xC3\xA9"}) {
+        const ProcessResult help = run_process({program, "-h"});
+        EXPECT_EQ(help.error, expected_usage(program));
+        EXPECT_EQ(help.exit_status, 0);
+        const ProcessResult bad = run_process({program, "-q"});
+        EXPECT_EQ(bad.error, expected_failure("Invalid option: -q", program));
+        EXPECT_EQ(bad.exit_status, 1);
+    }
+}
+
+// With no argument zero, or an empty one, the usage text names quirt-format.
+TEST(Usage, WithoutArgumentZeroNamesTheTool) {
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{}, std::vector<std::string>{""}}) {
+        const ProcessResult result = run_process(arguments);
+        EXPECT_EQ(result.output, "");
+        EXPECT_EQ(result.error, expected_failure("ERROR: no command"));
+        EXPECT_EQ(result.exit_status, 1);
+    }
+    const ProcessResult help = run_process({"", "-h"});
+    EXPECT_EQ(help.error, expected_usage("quirt-format"));
+    EXPECT_EQ(help.exit_status, 0);
+}
+
+struct Utf8Case {
+    const char* name;
+    std::vector<std::string> arguments;  // argument zero included
+    std::string diagnostic;
+};
+
+class InvalidUtf8 : public ::testing::TestWithParam<Utf8Case> {};
+
+// Status 101 before any option is honoured, with the offending argument
+// shown in printable ASCII.
+TEST_P(InvalidUtf8, ExitsWith101) {
+    const ProcessResult result = run_process(GetParam().arguments);
+    EXPECT_EQ(result.output, "");
+    EXPECT_EQ(result.error, "quirt-format: " + GetParam().diagnostic + "\n");
+    EXPECT_EQ(result.exit_status, 101);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, InvalidUtf8,
+    ::testing::Values(
+        Utf8Case{"expression", {"quirt-format", "bad\xFF" "arg"},
+                 "argument 1 is not valid UTF-8: \"bad\\xFFarg\""},
+        Utf8Case{"argument_zero", {"q\xC0\xAF", "-h"},
+                 "argument 0 is not valid UTF-8: \"q\\xC0\\xAF\""},
+        Utf8Case{"after_help", {"quirt-format", "-h", "\xED\xA0\x80"},
+                 "argument 2 is not valid UTF-8: \"\\xED\\xA0\\x80\""},
+        Utf8Case{"after_invalid_option", {"quirt-format", "-x", "\x80"},
+                 "argument 2 is not valid UTF-8: \"\\x80\""},
+        Utf8Case{"dependency_word", {"quirt-format", "x", "ok", "\x1B[2J\xF4\x90\x80\x80\"\\"},
+                 "argument 3 is not valid UTF-8: \"\\x1B[2J\\xF4\\x90\\x80\\x80\\x22\\x5C\""}),
+    [](const ::testing::TestParamInfo<Utf8Case>& info) { return std::string{info.param.name}; });
+
+struct BrokenStreamCase {
+    const char* name;
+    Stream output;
+    Stream error;
+    std::vector<std::string> arguments;
+    std::string expected_error;
+};
+
+class BrokenStream : public ::testing::TestWithParam<BrokenStreamCase> {};
+
+// A write that fails is reported, where it can be, and always ends in 101.
+TEST_P(BrokenStream, ExitsWith101) {
+    const BrokenStreamCase& c = GetParam();
+    std::vector<std::string> arguments = c.arguments;
+    arguments.insert(arguments.begin(), "quirt-format");
+    const ProcessResult result =
+        run_process(arguments, Stream::dev_null, c.output, c.error);
+    EXPECT_EQ(result.output, "");
+    EXPECT_EQ(result.error, c.expected_error);
+    EXPECT_EQ(result.exit_status, 101);
+    EXPECT_FALSE(result.signal.has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, BrokenStream,
+    ::testing::Values(
+        BrokenStreamCase{"stdout_full", Stream::dev_full, Stream::captured, {"x", "d"},
+                         "quirt-format: failed printing to stdout: No space left on device\n"},
+        BrokenStreamCase{"stdout_reader_gone", Stream::broken_pipe, Stream::captured, {"x"},
+                         "quirt-format: failed printing to stdout: Broken pipe\n"},
+        BrokenStreamCase{"stderr_full_usage", Stream::captured, Stream::dev_full, {"-h"}, ""},
+        BrokenStreamCase{"stderr_full_failure", Stream::captured, Stream::dev_full, {"-x"}, ""},
+        BrokenStreamCase{"stderr_reader_gone_failure", Stream::captured, Stream::broken_pipe, {},
+                         ""}),
+    [](const ::testing::TestParamInfo<BrokenStreamCase>& info) {
+        return std::string{info.param.name};
+    });
+
+// A descriptor closed at start-up is replaced by /dev/null: the writes to
+// it succeed and the status is that of the run.
+TEST(StartUp, ClosedDescriptorsAreOpenedOnDevNull) {
+    const ProcessResult no_input = run_process({"quirt-format", "x"}, Stream::closed);
+    EXPECT_EQ(no_input.output, "[0 %brax [%base %eval %noun [%pim-eval 'x']]]\n");
+    EXPECT_EQ(no_input.exit_status, 0);
+
+    const ProcessResult no_output =
+        run_process({"quirt-format", "x"}, Stream::dev_null, Stream::closed);
+    EXPECT_EQ(no_output.error, "");
+    EXPECT_EQ(no_output.exit_status, 0);
+
+    const ProcessResult no_error =
+        run_process({"quirt-format", "-x"}, Stream::dev_null, Stream::captured, Stream::closed);
+    EXPECT_EQ(no_error.output, "");
+    EXPECT_EQ(no_error.exit_status, 1);
+
+    for (const auto& [argument, status] : {std::pair{"x", 0}, {"-h", 0}, {"-x", 1}}) {
+        const ProcessResult none = run_process({"quirt-format", argument}, Stream::closed,
+                                               Stream::closed, Stream::closed);
+        EXPECT_EQ(none.exit_status, status) << argument;
+    }
+}
+
+}  // namespace
+}  // namespace quirt_format::testing
