@@ -51,12 +51,12 @@ std::size_t multibyte_sequence_length(std::span<const unsigned char> text) {
     return length;
 }
 
+constexpr std::size_t ASCII_BLOCK = sizeof(std::uint64_t);
+
 bool is_ascii_block(const unsigned char* block) {
-    std::uint64_t first = 0;
-    std::uint64_t second = 0;
-    std::memcpy(&first, block, sizeof first);
-    std::memcpy(&second, block + sizeof first, sizeof second);
-    return ((first | second) & 0x8080808080808080U) == 0;
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, block, ASCII_BLOCK);
+    return (bytes & 0x8080808080808080U) == 0;
 }
 
 }  // namespace
@@ -81,13 +81,20 @@ ScanOutcome scan_arguments(std::span<const std::string_view> arguments) {
 
 bool is_valid_utf8(std::string_view text) {
     const std::span bytes{reinterpret_cast<const unsigned char*>(text.data()), text.size()};
-    constexpr std::size_t BLOCK = 16;
     std::size_t index = 0;
     while (index < bytes.size()) {
-        // Arguments are mostly ASCII: skip it a block at a time.
-        if (bytes.size() - index >= BLOCK && is_ascii_block(&bytes[index])) {
-            index += BLOCK;
-        } else if (bytes[index] < 0x80) {
+        // Arguments are mostly ASCII: skip it a block at a time, and check
+        // a short rest as the last block, overlapping bytes already checked.
+        if (bytes.size() - index >= ASCII_BLOCK) {
+            if (is_ascii_block(&bytes[index])) {
+                index += ASCII_BLOCK;
+                continue;
+            }
+        } else if (bytes.size() >= ASCII_BLOCK &&
+                   is_ascii_block(&bytes[bytes.size() - ASCII_BLOCK])) {
+            return true;
+        }
+        if (bytes[index] < 0x80) {
             ++index;
         } else {
             const std::size_t length = multibyte_sequence_length(bytes.subspan(index));

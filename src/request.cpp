@@ -1,18 +1,19 @@
 #include "request.hpp"
 
 #include <initializer_list>
+#include <numeric>
 
 namespace quirt_format {
 namespace {
 
 constexpr std::string_view EVALUATOR_TAG = "%pim-eval";
 
+// Both texts are reserved to their exact final size before anything is
+// appended, so each is built once, in one buffer, however long it is.
+
 std::size_t total_size(std::initializer_list<std::string_view> pieces) {
-    std::size_t size = 0;
-    for (const std::string_view piece : pieces) {
-        size += piece.size();
-    }
-    return size;
+    return std::accumulate(pieces.begin(), pieces.end(), std::size_t{0},
+                           [](std::size_t size, std::string_view piece) { return size + piece.size(); });
 }
 
 void append_all(std::string& text, std::initializer_list<std::string_view> pieces) {
@@ -24,11 +25,8 @@ void append_all(std::string& text, std::initializer_list<std::string_view> piece
 // The words in order with one space between neighbours: n words take n - 1
 // spaces, and an empty word still takes its place.
 std::size_t joined_size(std::span<const std::string_view> words) {
-    std::size_t size = words.size() - 1;
-    for (const std::string_view word : words) {
-        size += word.size();
-    }
-    return size;
+    return std::accumulate(words.begin(), words.end(), words.size() - 1,
+                           [](std::size_t size, std::string_view word) { return size + word.size(); });
 }
 
 void append_joined(std::string& text, std::span<const std::string_view> words) {
@@ -39,37 +37,61 @@ void append_joined(std::string& text, std::span<const std::string_view> words) {
     }
 }
 
-// Every text is reserved to its exact final size before anything is
-// appended, so a line is built once, in one buffer, however long it is.
-std::string concatenate(std::initializer_list<std::string_view> pieces) {
-    std::string text;
-    text.reserve(total_size(pieces));
-    append_all(text, pieces);
-    return text;
+// The element's two shapes: "[%pim-eval '<expression>']" with no words,
+// "[%pim-eval ['<expression>' [<words> ~]]]" with some.
+constexpr std::string_view ELEMENT_HEAD = "[";
+constexpr std::string_view BARE_OPEN = " '";
+constexpr std::string_view BARE_CLOSE = "']";
+constexpr std::string_view LISTED_OPEN = " ['";
+constexpr std::string_view LISTED_MIDDLE = "' [";
+constexpr std::string_view LISTED_CLOSE = " ~]]]";
+
+std::size_t eval_expression_size(std::string_view expression,
+                                 std::span<const std::string_view> words) {
+    if (words.empty()) {
+        return total_size({ELEMENT_HEAD, EVALUATOR_TAG, BARE_OPEN, expression, BARE_CLOSE});
+    }
+    return total_size({ELEMENT_HEAD, EVALUATOR_TAG, LISTED_OPEN, expression, LISTED_MIDDLE,
+                       LISTED_CLOSE}) +
+           joined_size(words);
 }
+
+void append_eval_expression(std::string& text, std::string_view expression,
+                            std::span<const std::string_view> words) {
+    if (words.empty()) {
+        append_all(text, {ELEMENT_HEAD, EVALUATOR_TAG, BARE_OPEN, expression, BARE_CLOSE});
+        return;
+    }
+    append_all(text, {ELEMENT_HEAD, EVALUATOR_TAG, LISTED_OPEN, expression, LISTED_MIDDLE});
+    append_joined(text, words);
+    text.append(LISTED_CLOSE);
+}
+
+constexpr std::string_view REQUEST_HEAD = "[0 %brax [%base ";
+constexpr std::string_view REQUEST_NOUN = " %noun ";
+constexpr std::string_view REQUEST_CLOSE = "]]";
 
 }  // namespace
 
 std::string format_eval_expression(std::string_view expression,
                                    std::span<const std::string_view> dependency_words) {
-    if (dependency_words.empty()) {
-        return concatenate({"[", EVALUATOR_TAG, " '", expression, "']"});
-    }
-    const auto head = {std::string_view{"["}, EVALUATOR_TAG, std::string_view{" ['"}, expression,
-                       std::string_view{"' ["}};
-    constexpr std::string_view tail = " ~]]]";
     std::string element;
-    element.reserve(total_size(head) + joined_size(dependency_words) + tail.size());
-    append_all(element, head);
-    append_joined(element, dependency_words);
-    element.append(tail);
+    element.reserve(eval_expression_size(expression, dependency_words));
+    append_eval_expression(element, expression, dependency_words);
     return element;
 }
 
+// The element goes straight into the line's buffer: a second buffer for it
+// would only be copied, a megabyte of words and all.
 std::string format_request(std::string_view thread_name, std::string_view expression,
                            std::span<const std::string_view> dependency_words) {
-    const std::string element = format_eval_expression(expression, dependency_words);
-    return concatenate({"[0 %brax [%base ", thread_name, " %noun ", element, "]]"});
+    std::string line;
+    line.reserve(total_size({REQUEST_HEAD, thread_name, REQUEST_NOUN, REQUEST_CLOSE}) +
+                 eval_expression_size(expression, dependency_words));
+    append_all(line, {REQUEST_HEAD, thread_name, REQUEST_NOUN});
+    append_eval_expression(line, expression, dependency_words);
+    line.append(REQUEST_CLOSE);
+    return line;
 }
 
 }  // namespace quirt_format

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,8 @@ struct RequestCase {
     std::string_view element;
     std::string_view line;
 };
+
+void PrintTo(const RequestCase& c, std::ostream* out) { *out << c.name; }
 
 class RequestText : public ::testing::TestWithParam<RequestCase> {};
 
@@ -79,6 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
 // word lands in order between single spaces.
 TEST(RequestTextLarge, ExactSizeAndOrder) {
     std::vector<std::string> storage;
+    storage.reserve(50000);
     for (int index = 0; index < 50000; ++index) {
         storage.push_back("w" + std::to_string(index));
     }

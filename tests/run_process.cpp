@@ -5,15 +5,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
-
-extern char** environ;
 
 namespace quirt_format::testing {
 namespace {
@@ -58,9 +61,75 @@ Connection connect(Stream stream) {
     return {};
 }
 
+// What the child executes: the tool itself, or valgrind running it.
+struct Command {
+    std::string path;
+    std::vector<std::string> arguments;
+    std::vector<std::string> environment;
+    std::string valgrind_log;  // empty when not under valgrind
+};
+
+std::vector<std::string> inherited_environment() {
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        environment.emplace_back(*entry);
+    }
+    return environment;
+}
+
+Command tool_command(const ProcessSpec& spec) {
+    const char* const valgrind = std::getenv("QUIRT_FORMAT_VALGRIND");
+    if (valgrind == nullptr || *valgrind == '\0') {
+        return {tool_path(), spec.arguments, inherited_environment(), {}};
+    }
+    if (spec.arguments.empty() || spec.arguments.front() != "quirt-format") {
+        throw std::logic_error("under valgrind argument zero can only be quirt-format");
+    }
+    // valgrind finds the tool on PATH and hands it the name as typed.
+    Command command{valgrind, {valgrind}, {}, {}};
+    std::string log_template = "/tmp/quirt-format-valgrind-XXXXXX";
+    const int log = ::mkstemp(log_template.data());
+    if (log < 0) {
+        throw_system_error("mkstemp");
+    }
+    ::close(log);
+    command.valgrind_log = log_template;
+    command.arguments.insert(command.arguments.end(),
+                             {"--quiet", "--error-exitcode=99", "--leak-check=full",
+                              "--errors-for-leak-kinds=definite", "--show-leak-kinds=definite",
+                              "--log-file=" + command.valgrind_log});
+    command.arguments.insert(command.arguments.end(), spec.arguments.begin(),
+                             spec.arguments.end());
+    const std::string tool = tool_path();
+    const std::string directory = tool.substr(0, tool.rfind('/'));
+    for (std::string& entry : inherited_environment()) {
+        command.environment.push_back(entry.starts_with("PATH=")
+                                          ? "PATH=" + directory + ":" + entry.substr(5)
+                                          : std::move(entry));
+    }
+    return command;
+}
+
+std::vector<char*> pointers_to(const std::vector<std::string>& texts) {
+    std::vector<char*> pointers(texts.size() + 1, nullptr);
+    std::transform(texts.begin(), texts.end(), pointers.begin(),
+                   [](const std::string& text) { return const_cast<char*>(text.c_str()); });
+    return pointers;
+}
+
+// Shows whatever valgrind reported; its error status fails the test.
+void report_valgrind_log(const std::string& path) {
+    std::ifstream log{path};
+    const std::string text{std::istreambuf_iterator<char>{log}, {}};
+    if (!text.empty()) {
+        std::cerr << "valgrind:\n" << text;
+    }
+    (void)std::remove(path.c_str());
+}
+
 // In the child, between fork and exec: only async-signal-safe calls.
 [[noreturn]] void exec_child(const ProcessSpec& spec, const std::array<Connection, 3>& connections,
-                             const std::string& path, char* const* argv) {
+                             const char* path, char* const* argv, char* const* envp) {
     for (int target = 0; target < 3; ++target) {
         const int source = connections[static_cast<std::size_t>(target)].child;
         if (source >= 0 && ::dup2(source, target) < 0) {
@@ -79,8 +148,8 @@ Connection connect(Stream stream) {
         }
     }
     // The tool must ignore SIGPIPE itself; start it with the default.
-    ::signal(SIGPIPE, SIG_DFL);
-    ::execve(path.c_str(), argv, environ);
+    (void)::signal(SIGPIPE, SIG_DFL);
+    ::execve(path, argv, envp);
     ::_exit(127);
 }
 
@@ -123,13 +192,15 @@ std::string tool_path() {
     return QUIRT_FORMAT_TOOL_PATH;
 }
 
+bool argument_zero_is_kept() {
+    const char* const valgrind = std::getenv("QUIRT_FORMAT_VALGRIND");
+    return valgrind == nullptr || *valgrind == '\0';
+}
+
 ProcessResult run_process(const ProcessSpec& spec) {
-    const std::string path = tool_path();
-    std::vector<char*> argv;
-    for (const std::string& argument : spec.arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
+    const Command command = tool_command(spec);
+    const std::vector<char*> argv = pointers_to(command.arguments);
+    const std::vector<char*> envp = pointers_to(command.environment);
 
     const std::array<Connection, 3> connections{connect(spec.input), connect(spec.output),
                                                 connect(spec.error)};
@@ -138,7 +209,7 @@ ProcessResult run_process(const ProcessSpec& spec) {
         throw_system_error("fork");
     }
     if (child == 0) {
-        exec_child(spec, connections, path, argv.data());
+        exec_child(spec, connections, command.path.c_str(), argv.data(), envp.data());
     }
     for (const Connection& connection : connections) {
         if (connection.child >= 0) {
@@ -155,6 +226,9 @@ ProcessResult run_process(const ProcessSpec& spec) {
         if (errno != EINTR) {
             throw_system_error("waitpid");
         }
+    }
+    if (!command.valgrind_log.empty()) {
+        report_valgrind_log(command.valgrind_log);
     }
     if (WIFEXITED(status)) {
         result.exit_status = WEXITSTATUS(status);

@@ -43,6 +43,11 @@ struct ProcessResult {
 // The path of the quirt-format executable under test.
 std::string tool_path();
 
+// False when the tool runs under valgrind (QUIRT_FORMAT_VALGRIND names it):
+// argument zero is then always "quirt-format", and an empty argument
+// vector cannot be passed on.
+bool argument_zero_is_kept();
+
 ProcessResult run_process(const ProcessSpec& spec);
 
 // The whole argument vector and the three standard descriptors.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -16,7 +17,7 @@ struct Utf8Case {
 };
 
 // The edges of the standard's table of well-formed byte sequences.
-constexpr Utf8Case CASES[] = {
+constexpr auto CASES = std::to_array<Utf8Case>({
     {"\0"sv, true},                  // U+0000
     {"\x7F"sv, true},                // last one-byte form
     {"\xC2\x80"sv, true},            // U+0080, first two-byte form
@@ -44,7 +45,7 @@ constexpr Utf8Case CASES[] = {
     {"\xC2\x41"sv, false},           // continuation missing
     {"\xE1\x80\x41"sv, false},
     {"\xF1\x80\x80\xC0"sv, false},
-};
+});
 
 // Each sequence alone and after every count of ASCII bytes from 0 to 40,
 // with ASCII after it, so that it falls at every place of a block.

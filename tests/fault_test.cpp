@@ -1,0 +1,232 @@
+// End-to-end: broken and closed streams, the largest arguments, and memory
+// exhaustion.
+#include "expected_text.hpp"
+#include "run_process.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <csignal>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace quirt_format::testing {
+namespace {
+
+enum class Run { request, usage, failure, invalid_utf8 };
+
+// What the descriptors are when the tool starts.
+enum class Condition {
+    stdout_full,
+    stdout_reader_gone,
+    stdout_closed,
+    stderr_full,
+    stderr_reader_gone,
+    stderr_closed,
+    all_closed,
+};
+
+constexpr std::string_view REQUEST_LINE = "[0 %brax [%base %eval %noun [%pim-eval ['x' [d ~]]]]]\n";
+
+std::vector<std::string> arguments_for(Run run) {
+    switch (run) {
+        case Run::request: return {"quirt-format", "x", "d"};
+        case Run::usage: return {"quirt-format", "-h"};
+        case Run::failure: return {"quirt-format", "-x"};
+        case Run::invalid_utf8: return {"quirt-format", "-h", "\xFF"};
+    }
+    return {};
+}
+
+struct Expected {
+    int status;
+    std::string output;
+    std::string error;
+};
+
+// What a run writes with every stream working.
+Expected normal_result(Run run) {
+    switch (run) {
+        case Run::request: return {0, std::string{REQUEST_LINE}, ""};
+        case Run::usage: return {0, "", expected_usage("quirt-format")};
+        case Run::failure: return {1, "", expected_failure("Invalid option: -x")};
+        case Run::invalid_utf8:
+            return {101, "", "quirt-format: argument 2 is not valid UTF-8: \"\\xFF\"\n"};
+    }
+    return {};
+}
+
+// A closed stream is opened on /dev/null: the run goes as normal, and what
+// it wrote there is gone. A stream that fails to take a write makes 101.
+Expected expected_result(Condition condition, Run run) {
+    Expected expected = normal_result(run);
+    switch (condition) {
+        case Condition::stdout_full:
+        case Condition::stdout_reader_gone:
+            if (run == Run::request) {
+                const char* const reason = condition == Condition::stdout_full
+                                               ? "No space left on device"
+                                               : "Broken pipe";
+                expected = {101, "",
+                            std::string{"quirt-format: failed printing to stdout: "} + reason + "\n"};
+            }
+            break;
+        case Condition::stdout_closed:
+            expected.output.clear();
+            break;
+        case Condition::stderr_full:
+        case Condition::stderr_reader_gone:
+            if (!expected.error.empty()) {
+                expected.status = 101;
+            }
+            expected.error.clear();
+            break;
+        case Condition::stderr_closed:
+            expected.error.clear();
+            break;
+        case Condition::all_closed:
+            expected.output.clear();
+            expected.error.clear();
+            break;
+    }
+    return expected;
+}
+
+std::tuple<Stream, Stream, Stream> streams_for(Condition condition) {
+    switch (condition) {
+        case Condition::stdout_full: return {Stream::dev_null, Stream::dev_full, Stream::captured};
+        case Condition::stdout_reader_gone:
+            return {Stream::dev_null, Stream::broken_pipe, Stream::captured};
+        case Condition::stdout_closed: return {Stream::dev_null, Stream::closed, Stream::captured};
+        case Condition::stderr_full: return {Stream::dev_null, Stream::captured, Stream::dev_full};
+        case Condition::stderr_reader_gone:
+            return {Stream::dev_null, Stream::captured, Stream::broken_pipe};
+        case Condition::stderr_closed: return {Stream::dev_null, Stream::captured, Stream::closed};
+        case Condition::all_closed: return {Stream::closed, Stream::closed, Stream::closed};
+    }
+    return {};
+}
+
+std::string fault_case_name(const ::testing::TestParamInfo<std::tuple<Condition, Run>>& info) {
+    constexpr std::array CONDITIONS{"stdout_full",   "stdout_reader_gone", "stdout_closed",
+                                    "stderr_full",   "stderr_reader_gone", "stderr_closed",
+                                    "all_closed"};
+    constexpr std::array RUNS{"request", "usage", "failure", "invalid_utf8"};
+    return std::string{CONDITIONS.at(static_cast<std::size_t>(std::get<0>(info.param)))} + "_" +
+           RUNS.at(static_cast<std::size_t>(std::get<1>(info.param)));
+}
+
+class FaultMatrix : public ::testing::TestWithParam<std::tuple<Condition, Run>> {};
+
+TEST_P(FaultMatrix, StatusAndBothStreams) {
+    const auto [condition, run] = GetParam();
+    const auto [input, output, error] = streams_for(condition);
+    const ProcessResult result = run_process(arguments_for(run), input, output, error);
+    const Expected expected = expected_result(condition, run);
+    EXPECT_FALSE(result.signal.has_value()) << "signal " << result.signal.value_or(0);
+    EXPECT_EQ(result.exit_status, expected.status);
+    EXPECT_EQ(result.output, expected.output);
+    EXPECT_EQ(result.error, expected.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, FaultMatrix,
+    ::testing::Combine(::testing::Values(Condition::stdout_full, Condition::stdout_reader_gone,
+                                         Condition::stdout_closed, Condition::stderr_full,
+                                         Condition::stderr_reader_gone, Condition::stderr_closed,
+                                         Condition::all_closed),
+                       ::testing::Values(Run::request, Run::usage, Run::failure,
+                                         Run::invalid_utf8)),
+    fault_case_name);
+
+// Text of the given size that mixes ASCII with two-, three- and four-byte
+// UTF-8 sequences, and varies so that a byte out of place shows.
+std::string varied_text(std::size_t size, std::size_t seed) {
+    const std::vector<std::string> pieces = {"(velk ", "\xC3\xA9", "\xE2\x82\xAC", "0123456789",
+                                             "\xF0\x9F\x99\x82", "'quoted' ", "\n", "]["};
+    std::string text;
+    while (text.size() < size) {
+        const std::string& piece = pieces[(text.size() + seed) % pieces.size()];
+        text += text.size() + piece.size() <= size ? piece : std::string(size - text.size(), 'z');
+    }
+    return text;
+}
+
+ProcessResult run_with_slow_reader(std::vector<std::string> arguments, std::size_t read_size) {
+    ProcessSpec spec;
+    spec.arguments = std::move(arguments);
+    spec.read_size = read_size;
+    spec.read_pause = std::chrono::microseconds{20};
+    return run_process(spec);
+}
+
+// The kernel takes no single argument longer than 131071 bytes.
+TEST(LargeRequest, LongestArgumentArrivesWhole) {
+    const std::string expression = varied_text(131071, 0);
+    const ProcessResult result = run_with_slow_reader({"quirt-format", "-k", expression}, 512);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.error, "");
+    EXPECT_TRUE(result.output ==
+                "[0 %brax [%base %murl-eval %noun [%pim-eval '" + expression + "']]]\n")
+        << "output of " << result.output.size() << " bytes differs";
+}
+
+TEST(LargeRequest, MegabytesOfWordsArriveWhole) {
+    std::vector<std::string> arguments{"quirt-format", "(deps)"};
+    std::string joined;
+    for (std::size_t index = 0; joined.size() < 1'200'000; ++index) {
+        arguments.push_back(varied_text(1 + index % 61, index));
+        joined += (index == 0 ? "" : " ") + arguments.back();
+    }
+    const ProcessResult result = run_with_slow_reader(arguments, 4096);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.error, "");
+    EXPECT_TRUE(result.output ==
+                "[0 %brax [%base %eval %noun [%pim-eval ['(deps)' [" + joined + " ~]]]]]\n")
+        << "output of " << result.output.size() << " bytes differs";
+}
+
+// Under address-space limits rising from too small to start to large
+// enough, each run either aborts with a diagnostic and an empty standard
+// output or, once the limit is large enough, prints the whole line: never a
+// partial or wrong line with status 0.
+TEST(MemoryExhaustion, AbortsWithoutPrinting) {
+#if defined(QUIRT_FORMAT_SANITIZED)
+    GTEST_SKIP() << "sanitizers reserve terabytes of shadow memory: no address-space limit fits";
+#endif
+    if (!argument_zero_is_kept()) {
+        GTEST_SKIP() << "valgrind needs more address space than any limit that tests the tool";
+    }
+    std::vector<std::string> arguments{"quirt-format", "(big)"};
+    std::string joined;
+    for (std::size_t index = 0; joined.size() < 1'000'000; ++index) {
+        arguments.push_back(varied_text(40, index));
+        joined += (index == 0 ? "" : " ") + arguments.back();
+    }
+    const std::string line = "[0 %brax [%base %eval %noun [%pim-eval ['(big)' [" + joined +
+                             " ~]]]]]\n";
+    int aborted = 0;
+    constexpr rlim_t MIB = rlim_t{1024} * 1024;
+    for (rlim_t limit = 2 * MIB; limit <= 256 * MIB; limit += MIB / 2) {
+        ProcessSpec spec;
+        spec.arguments = arguments;
+        spec.address_space_limit = limit;
+        const ProcessResult result = run_process(spec);
+        if (result.exit_status == 0) {
+            EXPECT_TRUE(result.output == line) << "limit " << limit << ": a wrong line";
+            EXPECT_GT(aborted, 0) << "no limit made the request run out of memory";
+            return;
+        }
+        // Below some limit the process cannot even start; that is fine too.
+        EXPECT_EQ(result.output, "") << "limit " << limit;
+        if (result.signal == SIGABRT) {
+            EXPECT_EQ(result.error, "quirt-format: out of memory\n") << "limit " << limit;
+            ++aborted;
+        }
+    }
+    ADD_FAILURE() << "no limit let the request through";
+}
+
+}  // namespace
+}  // namespace quirt_format::testing
