@@ -1,5 +1,6 @@
 #include "request.hpp"
 
+#include <algorithm>
 #include <initializer_list>
 #include <numeric>
 
@@ -29,11 +30,15 @@ std::size_t joined_size(std::span<const std::string_view> words) {
                            [](std::size_t size, std::string_view word) { return size + word.size(); });
 }
 
+// Grows the text once and copies into it: appending word by word would
+// check the capacity twice a word, and words are often short.
 void append_joined(std::string& text, std::span<const std::string_view> words) {
-    text.append(words.front());
+    const std::size_t start = text.size();
+    text.resize(start + joined_size(words));
+    char* out = std::copy(words.front().begin(), words.front().end(), text.data() + start);
     for (const std::string_view word : words.subspan(1)) {
-        text.push_back(' ');
-        text.append(word);
+        *out++ = ' ';
+        out = std::copy(word.begin(), word.end(), out);
     }
 }
 
@@ -81,16 +86,17 @@ std::string format_eval_expression(std::string_view expression,
     return element;
 }
 
-// The element goes straight into the line's buffer: a second buffer for it
-// would only be copied, a megabyte of words and all.
+// The element and the line end go straight into the line's buffer: a
+// buffer of their own would only be copied, a megabyte of words and all.
 std::string format_request(std::string_view thread_name, std::string_view expression,
-                           std::span<const std::string_view> dependency_words) {
+                           std::span<const std::string_view> dependency_words,
+                           std::string_view line_end) {
     std::string line;
-    line.reserve(total_size({REQUEST_HEAD, thread_name, REQUEST_NOUN, REQUEST_CLOSE}) +
+    line.reserve(total_size({REQUEST_HEAD, thread_name, REQUEST_NOUN, REQUEST_CLOSE, line_end}) +
                  eval_expression_size(expression, dependency_words));
     append_all(line, {REQUEST_HEAD, thread_name, REQUEST_NOUN});
     append_eval_expression(line, expression, dependency_words);
-    line.append(REQUEST_CLOSE);
+    append_all(line, {REQUEST_CLOSE, line_end});
     return line;
 }
 

@@ -13,9 +13,11 @@ namespace quirt_format {
 std::string format_eval_expression(std::string_view expression,
                                    std::span<const std::string_view> dependency_words);
 
-// The whole request line, without a newline:
-// "[0 %brax [%base <thread name> %noun <evaluator element>]]".
+// The whole request line, "[0 %brax [%base <thread name> %noun <evaluator
+// element>]]", followed by line_end (nothing unless given), built in one
+// buffer of exactly its size.
 std::string format_request(std::string_view thread_name, std::string_view expression,
-                           std::span<const std::string_view> dependency_words);
+                           std::span<const std::string_view> dependency_words,
+                           std::string_view line_end = {});
 
 }  // namespace quirt_format

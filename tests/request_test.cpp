@@ -29,6 +29,8 @@ TEST_P(RequestText, FormatsElementAndLine) {
     const RequestCase& c = GetParam();
     EXPECT_EQ(format_eval_expression(c.expression, c.words), c.element);
     EXPECT_EQ(format_request(c.thread_name, c.expression, c.words), c.line);
+    EXPECT_EQ(format_request(c.thread_name, c.expression, c.words, "\n"),
+              std::string{c.line} + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -93,8 +95,14 @@ TEST(RequestTextLarge, ExactSizeAndOrder) {
     for (const std::string& word : storage) {
         joined += (joined.empty() ? "" : " ") + word;
     }
-    EXPECT_EQ(line, "[0 %brax [%base %eval %noun [%pim-eval ['(big)' [" + joined + " ~]]]]]");
+    const std::string expected = "[0 %brax [%base %eval %noun [%pim-eval ['(big)' [" + joined +
+                                 " ~]]]]]";
+    EXPECT_EQ(line, expected);
     EXPECT_EQ(line.capacity(), line.size());
+
+    const std::string with_line_end = format_request("%eval", "(big)", words, "\n");
+    EXPECT_EQ(with_line_end, expected + "\n");
+    EXPECT_EQ(with_line_end.capacity(), with_line_end.size());
 }
 
 }  // namespace
