@@ -1,0 +1,20 @@
+# bash completion for quirt-format. Plain bash: it needs nothing from the
+# bash-completion package.
+#
+# The tool reads options only before the expression, so -h and -k are
+# offered only while every word so far is -k; after -h, the expression or
+# anything else, nothing is offered (not even file names).
+_quirt_format() {
+    local current=${COMP_WORDS[COMP_CWORD]}
+    local index options="-h -k"
+    COMPREPLY=()
+    for ((index = 1; index < COMP_CWORD; index++)); do
+        [[ ${COMP_WORDS[index]} == -k ]] || return 0
+        options="-h"
+    done
+    if [[ -z $current || $current == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$current"))
+    fi
+    return 0
+}
+complete -F _quirt_format quirt-format
