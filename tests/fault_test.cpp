@@ -153,6 +153,26 @@ std::string varied_text(std::size_t size, std::size_t seed) {
     return text;
 }
 
+// A request with the expression and dependency words of varied text, of
+// length_of(index) bytes each, until they join to at least the given bytes.
+struct WordsRequest {
+    std::vector<std::string> arguments;
+    std::string line;
+};
+
+WordsRequest words_request(const std::string& expression, std::size_t bytes,
+                           std::size_t (*length_of)(std::size_t index)) {
+    WordsRequest request{{"quirt-format", expression}, {}};
+    std::string joined;
+    for (std::size_t index = 0; joined.size() < bytes; ++index) {
+        request.arguments.push_back(varied_text(length_of(index), index));
+        joined += (index == 0 ? "" : " ") + request.arguments.back();
+    }
+    request.line = "[0 %brax [%base %eval %noun [%pim-eval ['" + expression + "' [" + joined +
+                   " ~]]]]]\n";
+    return request;
+}
+
 ProcessResult run_with_slow_reader(std::vector<std::string> arguments, std::size_t read_size) {
     ProcessSpec spec;
     spec.arguments = std::move(arguments);
@@ -173,17 +193,12 @@ TEST(LargeRequest, LongestArgumentArrivesWhole) {
 }
 
 TEST(LargeRequest, MegabytesOfWordsArriveWhole) {
-    std::vector<std::string> arguments{"quirt-format", "(deps)"};
-    std::string joined;
-    for (std::size_t index = 0; joined.size() < 1'200'000; ++index) {
-        arguments.push_back(varied_text(1 + index % 61, index));
-        joined += (index == 0 ? "" : " ") + arguments.back();
-    }
-    const ProcessResult result = run_with_slow_reader(arguments, 4096);
+    const WordsRequest request =
+        words_request("(deps)", 1'200'000, [](std::size_t index) { return 1 + index % 61; });
+    const ProcessResult result = run_with_slow_reader(request.arguments, 4096);
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(result.error, "");
-    EXPECT_TRUE(result.output ==
-                "[0 %brax [%base %eval %noun [%pim-eval ['(deps)' [" + joined + " ~]]]]]\n")
+    EXPECT_TRUE(result.output == request.line)
         << "output of " << result.output.size() << " bytes differs";
 }
 
@@ -198,23 +213,17 @@ TEST(MemoryExhaustion, AbortsWithoutPrinting) {
     if (!argument_zero_is_kept()) {
         GTEST_SKIP() << "valgrind needs more address space than any limit that tests the tool";
     }
-    std::vector<std::string> arguments{"quirt-format", "(big)"};
-    std::string joined;
-    for (std::size_t index = 0; joined.size() < 1'000'000; ++index) {
-        arguments.push_back(varied_text(40, index));
-        joined += (index == 0 ? "" : " ") + arguments.back();
-    }
-    const std::string line = "[0 %brax [%base %eval %noun [%pim-eval ['(big)' [" + joined +
-                             " ~]]]]]\n";
+    const WordsRequest request =
+        words_request("(big)", 1'000'000, [](std::size_t) { return std::size_t{40}; });
     int aborted = 0;
     constexpr rlim_t MIB = rlim_t{1024} * 1024;
     for (rlim_t limit = 2 * MIB; limit <= 256 * MIB; limit += MIB / 2) {
         ProcessSpec spec;
-        spec.arguments = arguments;
+        spec.arguments = request.arguments;
         spec.address_space_limit = limit;
         const ProcessResult result = run_process(spec);
         if (result.exit_status == 0) {
-            EXPECT_TRUE(result.output == line) << "limit " << limit << ": a wrong line";
+            EXPECT_TRUE(result.output == request.line) << "limit " << limit << ": a wrong line";
             EXPECT_GT(aborted, 0) << "no limit made the request run out of memory";
             return;
         }
