@@ -174,11 +174,11 @@ WordsRequest words_request(const std::string& expression, std::size_t bytes,
 }
 
 ProcessResult run_with_slow_reader(std::vector<std::string> arguments, std::size_t read_size) {
-    ProcessSpec spec;
-    spec.arguments = std::move(arguments);
-    spec.read_size = read_size;
-    spec.read_pause = std::chrono::microseconds{20};
-    return run_process(spec);
+    Launch launch;
+    launch.arguments = std::move(arguments);
+    launch.read_size = read_size;
+    launch.read_pause = std::chrono::microseconds{20};
+    return run_process(launch);
 }
 
 // The kernel takes no single argument longer than 131071 bytes.
@@ -218,10 +218,10 @@ TEST(MemoryExhaustion, AbortsWithoutPrinting) {
     int aborted = 0;
     constexpr rlim_t MIB = rlim_t{1024} * 1024;
     for (rlim_t limit = 2 * MIB; limit <= 256 * MIB; limit += MIB / 2) {
-        ProcessSpec spec;
-        spec.arguments = request.arguments;
-        spec.address_space_limit = limit;
-        const ProcessResult result = run_process(spec);
+        Launch launch;
+        launch.arguments = request.arguments;
+        launch.address_space_limit = limit;
+        const ProcessResult result = run_process(launch);
         if (result.exit_status == 0) {
             EXPECT_TRUE(result.output == request.line) << "limit " << limit << ": a wrong line";
             EXPECT_GT(aborted, 0) << "no limit made the request run out of memory";

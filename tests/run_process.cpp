@@ -77,12 +77,12 @@ std::vector<std::string> inherited_environment() {
     return environment;
 }
 
-Command tool_command(const ProcessSpec& spec) {
+Command tool_command(const Launch& launch) {
     const char* const valgrind = std::getenv("QUIRT_FORMAT_VALGRIND");
     if (valgrind == nullptr || *valgrind == '\0') {
-        return {tool_path(), spec.arguments, inherited_environment(), {}};
+        return {tool_path(), launch.arguments, inherited_environment(), {}};
     }
-    if (spec.arguments.empty() || spec.arguments.front() != "quirt-format") {
+    if (launch.arguments.empty() || launch.arguments.front() != "quirt-format") {
         throw std::logic_error("under valgrind argument zero can only be quirt-format");
     }
     // valgrind finds the tool on PATH and hands it the name as typed.
@@ -98,8 +98,8 @@ Command tool_command(const ProcessSpec& spec) {
                              {"--quiet", "--error-exitcode=99", "--leak-check=full",
                               "--errors-for-leak-kinds=definite", "--show-leak-kinds=definite",
                               "--log-file=" + command.valgrind_log});
-    command.arguments.insert(command.arguments.end(), spec.arguments.begin(),
-                             spec.arguments.end());
+    command.arguments.insert(command.arguments.end(), launch.arguments.begin(),
+                             launch.arguments.end());
     const std::string tool = tool_path();
     const std::string directory = tool.substr(0, tool.rfind('/'));
     for (std::string& entry : inherited_environment()) {
@@ -128,7 +128,7 @@ void report_valgrind_log(const std::string& path) {
 }
 
 // In the child, between fork and exec: only async-signal-safe calls.
-[[noreturn]] void exec_child(const ProcessSpec& spec, const std::array<Connection, 3>& connections,
+[[noreturn]] void exec_child(const Launch& launch, const std::array<Connection, 3>& connections,
                              const char* path, char* const* argv, char* const* envp) {
     for (int target = 0; target < 3; ++target) {
         const int source = connections[static_cast<std::size_t>(target)].child;
@@ -141,8 +141,8 @@ void report_valgrind_log(const std::string& path) {
             ::close(target);
         }
     }
-    if (spec.address_space_limit) {
-        const rlimit limit{*spec.address_space_limit, *spec.address_space_limit};
+    if (launch.address_space_limit) {
+        const rlimit limit{*launch.address_space_limit, *launch.address_space_limit};
         if (::setrlimit(RLIMIT_AS, &limit) != 0) {
             ::_exit(126);
         }
@@ -153,11 +153,11 @@ void report_valgrind_log(const std::string& path) {
     ::_exit(127);
 }
 
-// Reads both pipes to their ends, spec.read_size bytes at a time.
-void collect(const ProcessSpec& spec, int output, int error, ProcessResult& result) {
+// Reads both pipes to their ends, launch.read_size bytes at a time.
+void collect(const Launch& launch, int output, int error, ProcessResult& result) {
     std::array<pollfd, 2> watched{{{output, POLLIN, 0}, {error, POLLIN, 0}}};
     std::array<std::string*, 2> sinks{&result.output, &result.error};
-    std::string buffer(spec.read_size, '\0');
+    std::string buffer(launch.read_size, '\0');
     while (watched[0].fd >= 0 || watched[1].fd >= 0) {
         if (::poll(watched.data(), watched.size(), -1) < 0) {
             if (errno == EINTR) {
@@ -179,8 +179,8 @@ void collect(const ProcessSpec& spec, int output, int error, ProcessResult& resu
                 continue;
             }
             sinks[index]->append(buffer, 0, static_cast<std::size_t>(got));
-            if (spec.read_pause.count() > 0) {
-                std::this_thread::sleep_for(spec.read_pause);
+            if (launch.read_pause.count() > 0) {
+                std::this_thread::sleep_for(launch.read_pause);
             }
         }
     }
@@ -197,19 +197,19 @@ bool argument_zero_is_kept() {
     return valgrind == nullptr || *valgrind == '\0';
 }
 
-ProcessResult run_process(const ProcessSpec& spec) {
-    const Command command = tool_command(spec);
+ProcessResult run_process(const Launch& launch) {
+    const Command command = tool_command(launch);
     const std::vector<char*> argv = pointers_to(command.arguments);
     const std::vector<char*> envp = pointers_to(command.environment);
 
-    const std::array<Connection, 3> connections{connect(spec.input), connect(spec.output),
-                                                connect(spec.error)};
+    const std::array<Connection, 3> connections{connect(launch.input), connect(launch.output),
+                                                connect(launch.error)};
     const pid_t child = ::fork();
     if (child < 0) {
         throw_system_error("fork");
     }
     if (child == 0) {
-        exec_child(spec, connections, command.path.c_str(), argv.data(), envp.data());
+        exec_child(launch, connections, command.path.c_str(), argv.data(), envp.data());
     }
     for (const Connection& connection : connections) {
         if (connection.child >= 0) {
@@ -220,7 +220,7 @@ ProcessResult run_process(const ProcessSpec& spec) {
         ::close(connections[0].parent);  // the tool reads nothing
     }
     ProcessResult result;
-    collect(spec, connections[1].parent, connections[2].parent, result);
+    collect(launch, connections[1].parent, connections[2].parent, result);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
         if (errno != EINTR) {
@@ -240,12 +240,12 @@ ProcessResult run_process(const ProcessSpec& spec) {
 
 ProcessResult run_process(std::vector<std::string> arguments, Stream input, Stream output,
                           Stream error) {
-    ProcessSpec spec;
-    spec.arguments = std::move(arguments);
-    spec.input = input;
-    spec.output = output;
-    spec.error = error;
-    return run_process(spec);
+    Launch launch;
+    launch.arguments = std::move(arguments);
+    launch.input = input;
+    launch.output = output;
+    launch.error = error;
+    return run_process(launch);
 }
 
 ProcessResult run_tool(std::vector<std::string> arguments) {

@@ -21,7 +21,7 @@ enum class Stream {
     closed,       // not open at all when the child starts
 };
 
-struct ProcessSpec {
+struct Launch {
     // The whole argument vector, argument zero included; empty starts the
     // process with no arguments at all.
     std::vector<std::string> arguments;
@@ -48,7 +48,7 @@ std::string tool_path();
 // vector cannot be passed on.
 bool argument_zero_is_kept();
 
-ProcessResult run_process(const ProcessSpec& spec);
+ProcessResult run_process(const Launch& launch);
 
 // The whole argument vector and the three standard descriptors.
 ProcessResult run_process(std::vector<std::string> arguments, Stream input = Stream::dev_null,
