@@ -24,17 +24,22 @@ void append_all(std::string& text, std::initializer_list<std::string_view> piece
 }
 
 // The words in order with one space between neighbours: n words take n - 1
-// spaces, and an empty word still takes its place.
+// spaces, and an empty word still takes its place. No words join to nothing.
 std::size_t joined_size(std::span<const std::string_view> words) {
+    if (words.empty()) {
+        return 0;
+    }
     return std::accumulate(words.begin(), words.end(), words.size() - 1,
                            [](std::size_t size, std::string_view word) { return size + word.size(); });
 }
 
-// Grows the text once and copies into it: appending word by word would
-// check the capacity twice a word, and words are often short.
-void append_joined(std::string& text, std::span<const std::string_view> words) {
+// Grows the text once, by the words' joined size, and copies into it:
+// appending word by word would check the capacity twice a word, and words
+// are often short.
+void append_joined(std::string& text, std::span<const std::string_view> words,
+                   std::size_t joined) {
     const std::size_t start = text.size();
-    text.resize(start + joined_size(words));
+    text.resize(start + joined);
     char* out = std::copy(words.front().begin(), words.front().end(), text.data() + start);
     for (const std::string_view word : words.subspan(1)) {
         *out++ = ' ';
@@ -51,24 +56,26 @@ constexpr std::string_view LISTED_OPEN = " ['";
 constexpr std::string_view LISTED_MIDDLE = "' [";
 constexpr std::string_view LISTED_CLOSE = " ~]]]";
 
+// The element's size and text. Both take the words' joined size, which is
+// a pass over every word, from their caller, which works it out once.
 std::size_t eval_expression_size(std::string_view expression,
-                                 std::span<const std::string_view> words) {
+                                 std::span<const std::string_view> words, std::size_t joined) {
     if (words.empty()) {
         return total_size({ELEMENT_HEAD, EVALUATOR_TAG, BARE_OPEN, expression, BARE_CLOSE});
     }
     return total_size({ELEMENT_HEAD, EVALUATOR_TAG, LISTED_OPEN, expression, LISTED_MIDDLE,
                        LISTED_CLOSE}) +
-           joined_size(words);
+           joined;
 }
 
 void append_eval_expression(std::string& text, std::string_view expression,
-                            std::span<const std::string_view> words) {
+                            std::span<const std::string_view> words, std::size_t joined) {
     if (words.empty()) {
         append_all(text, {ELEMENT_HEAD, EVALUATOR_TAG, BARE_OPEN, expression, BARE_CLOSE});
         return;
     }
     append_all(text, {ELEMENT_HEAD, EVALUATOR_TAG, LISTED_OPEN, expression, LISTED_MIDDLE});
-    append_joined(text, words);
+    append_joined(text, words, joined);
     text.append(LISTED_CLOSE);
 }
 
@@ -80,9 +87,10 @@ constexpr std::string_view REQUEST_CLOSE = "]]";
 
 std::string format_eval_expression(std::string_view expression,
                                    std::span<const std::string_view> dependency_words) {
+    const std::size_t joined = joined_size(dependency_words);
     std::string element;
-    element.reserve(eval_expression_size(expression, dependency_words));
-    append_eval_expression(element, expression, dependency_words);
+    element.reserve(eval_expression_size(expression, dependency_words, joined));
+    append_eval_expression(element, expression, dependency_words, joined);
     return element;
 }
 
@@ -91,11 +99,12 @@ std::string format_eval_expression(std::string_view expression,
 std::string format_request(std::string_view thread_name, std::string_view expression,
                            std::span<const std::string_view> dependency_words,
                            std::string_view line_end) {
+    const std::size_t joined = joined_size(dependency_words);
     std::string line;
     line.reserve(total_size({REQUEST_HEAD, thread_name, REQUEST_NOUN, REQUEST_CLOSE, line_end}) +
-                 eval_expression_size(expression, dependency_words));
+                 eval_expression_size(expression, dependency_words, joined));
     append_all(line, {REQUEST_HEAD, thread_name, REQUEST_NOUN});
-    append_eval_expression(line, expression, dependency_words);
+    append_eval_expression(line, expression, dependency_words, joined);
     append_all(line, {REQUEST_CLOSE, line_end});
     return line;
 }
