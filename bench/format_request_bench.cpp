@@ -1,5 +1,5 @@
 // format_request alone, in process: bytes of request text per second.
-#include "request.hpp"
+#include <quirt_format/request.hpp>
 
 #include <benchmark/benchmark.h>
 

@@ -21,14 +21,17 @@ set(QUIRT_FORMAT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/quirt-format)
 install(TARGETS quirt_format_request EXPORT quirt-format-targets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES src/request.hpp
-    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quirt_format COMPONENT development)
+install(DIRECTORY include/quirt_format
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 install(EXPORT quirt-format-targets NAMESPACE quirt_format::
     DESTINATION ${QUIRT_FORMAT_CMAKE_DIR} COMPONENT development)
 configure_package_config_file(cmake/quirt-format-config.cmake.in quirt-format-config.cmake
     INSTALL_DESTINATION ${QUIRT_FORMAT_CMAKE_DIR})
 write_basic_package_version_file(quirt-format-config-version.cmake
     COMPATIBILITY SameMajorVersion)
+# The build tree is a package too: quirt-format_DIR=<build> finds it.
+export(EXPORT quirt-format-targets NAMESPACE quirt_format::
+    FILE ${CMAKE_CURRENT_BINARY_DIR}/quirt-format-targets.cmake)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quirt-format-config.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/quirt-format-config-version.cmake
     DESTINATION ${QUIRT_FORMAT_CMAKE_DIR} COMPONENT development)

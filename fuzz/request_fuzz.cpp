@@ -1,7 +1,7 @@
 // The argument scan and the request text over any argument list: the input
 // split at NUL bytes, argument zero first, none at all for an empty input.
 #include "command_line.hpp"
-#include "request.hpp"
+#include <quirt_format/request.hpp>
 
 #include <cstddef>
 #include <cstdint>

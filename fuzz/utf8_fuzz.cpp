@@ -1,5 +1,5 @@
 // The UTF-8 check and the terminal escape, against plain references.
-#include "command_line.hpp"
+#include "text_checks.hpp"
 #include "plain_utf8.hpp"
 
 #include <cstddef>

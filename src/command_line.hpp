@@ -1,5 +1,5 @@
-// The command line of quirt-format: what main.cpp exposes to its tests and
-// fuzz targets, which build that file without its process entry.
+// The command line of quirt-format: the option scan and the texts that
+// describe it.
 #pragma once
 
 #include <cstddef>
@@ -23,14 +23,18 @@ struct ScanOutcome {
 };
 
 // Scans the options before the expression; arguments[0] is argument zero.
+// It stops at the first outcome, so nothing after -h or an invalid option
+// is looked at.
 ScanOutcome scan_arguments(std::span<const std::string_view> arguments);
 
-// Well-formed UTF-8 as the Unicode standard defines it: no overlong forms,
-// no surrogates, nothing above U+10FFFF, no stray or missing continuations.
-bool is_valid_utf8(std::string_view text);
+// Argument zero, or DEFAULT_PROGRAM_NAME when there is none or it is empty
+// (an empty one is what Linux hands a process started with no arguments).
+std::string_view program_name(std::span<const std::string_view> arguments);
 
-// The text with every byte outside printable ASCII, and the quote and
-// backslash, written as \xNN, so that it can be shown on a terminal safely.
-std::string escape_for_terminal(std::string_view text);
+// The usage text, eight lines, with the program name in the second.
+std::string usage_text(std::string_view program_name);
+
+// A failure message, its newline and the usage text, as one text.
+std::string failure_text(std::string_view message, std::string_view program_name);
 
 }  // namespace quirt_format

@@ -1,4 +1,4 @@
-#include "request.hpp"
+#include <quirt_format/request.hpp>
 
 #include <gtest/gtest.h>
 

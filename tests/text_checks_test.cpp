@@ -1,4 +1,4 @@
-#include "command_line.hpp"
+#include "text_checks.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// Builds the text of a request noun for an eval thread.
+// The text of a request noun for an eval thread, as quirt-format prints it.
 #pragma once
 
 #include <span>

@@ -1,0 +1,110 @@
+#include "text_checks.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+namespace quirt_format {
+namespace {
+
+// One UTF-8 sequence of two to four bytes starting at text[0], checked
+// against the standard's table of well-formed sequences; 0 if it is not one.
+std::size_t multibyte_sequence_length(std::span<const unsigned char> text) {
+    const unsigned char lead = text[0];
+    std::size_t length = 4;
+    unsigned char second_low = 0x80;
+    unsigned char second_high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        second_low = lead == 0xE0 ? 0xA0 : 0x80;   // overlong below U+0800
+        second_high = lead == 0xED ? 0x9F : 0xBF;  // surrogates U+D800..U+DFFF
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        second_low = lead == 0xF0 ? 0x90 : 0x80;   // overlong below U+10000
+        second_high = lead == 0xF4 ? 0x8F : 0xBF;  // above U+10FFFF
+    } else {
+        return 0;  // continuation byte, C0, C1 or F5..FF
+    }
+    if (text.size() < length || text[1] < second_low || text[1] > second_high) {
+        return 0;
+    }
+    for (std::size_t index = 2; index < length; ++index) {
+        if ((text[index] & 0xC0U) != 0x80U) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+template <typename Word>
+Word load(std::span<const unsigned char> bytes, std::size_t index) {
+    Word word = 0;
+    std::memcpy(&word, &bytes[index], sizeof word);
+    return word;
+}
+
+constexpr std::uint64_t HIGH_BITS = 0x8080808080808080U;
+
+// Arguments are mostly ASCII: OR every byte's high bit together, eight bytes
+// at a time, and the rest in two loads that may overlap.
+bool is_ascii(std::span<const unsigned char> bytes) {
+    std::uint64_t high_bits = 0;
+    std::size_t index = 0;
+    for (; bytes.size() - index >= sizeof(std::uint64_t); index += sizeof(std::uint64_t)) {
+        high_bits |= load<std::uint64_t>(bytes, index);
+    }
+    const std::size_t rest = bytes.size() - index;
+    if (rest >= sizeof(std::uint32_t)) {
+        high_bits |= load<std::uint32_t>(bytes, index) |
+                     load<std::uint32_t>(bytes, bytes.size() - sizeof(std::uint32_t));
+    } else if (rest > 0) {
+        high_bits |= bytes[index] | bytes[index + rest / 2] | bytes.back();
+    }
+    return (high_bits & HIGH_BITS) == 0;
+}
+
+
+}  // namespace
+
+bool is_valid_utf8(std::string_view text) {
+    const std::span bytes{reinterpret_cast<const unsigned char*>(text.data()), text.size()};
+    if (is_ascii(bytes)) {
+        return true;
+    }
+    std::size_t index = 0;
+    while (index < bytes.size()) {
+        // Runs of ASCII between the other sequences, a word at a time.
+        if (bytes.size() - index >= sizeof(std::uint64_t) &&
+            (load<std::uint64_t>(bytes, index) & HIGH_BITS) == 0) {
+            index += sizeof(std::uint64_t);
+        } else if (bytes[index] < 0x80) {
+            ++index;
+        } else {
+            const std::size_t length = multibyte_sequence_length(bytes.subspan(index));
+            if (length == 0) {
+                return false;
+            }
+            index += length;
+        }
+    }
+    return true;
+}
+
+std::string escape_for_terminal(std::string_view text) {
+    constexpr std::string_view HEX_DIGITS = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char character : text) {
+        const auto byte = static_cast<unsigned char>(character);
+        if (byte >= 0x20 && byte <= 0x7E && byte != '"' && byte != '\\') {
+            escaped.push_back(character);
+        } else {
+            escaped.append({'\\', 'x', HEX_DIGITS[byte >> 4U], HEX_DIGITS[byte & 0x0FU]});
+        }
+    }
+    return escaped;
+}
+
+}  // namespace quirt_format
