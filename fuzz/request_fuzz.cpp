@@ -1,6 +1,7 @@
 // The argument scan and the request text over any argument list: the input
 // split at NUL bytes, argument zero first, none at all for an empty input.
 #include "command_line.hpp"
+#include "text_checks.hpp"
 #include <quirt_format/request.hpp>
 
 #include <cstddef>
@@ -80,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(outcome.action == ScanAction::show_usage);
     } else {
         require(outcome.action == ScanAction::failure &&
-                outcome.message == "Invalid option: " + std::string{decisive});
+                outcome.message == "Invalid option: " + quirt_format::quote_for_terminal(decisive));
     }
     return 0;
 }

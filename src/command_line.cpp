@@ -1,5 +1,7 @@
 #include "command_line.hpp"
 
+#include "text_checks.hpp"
+
 #include <utility>
 
 namespace quirt_format {
@@ -23,10 +25,11 @@ constexpr std::string_view USAGE_REST =
 // they go out in one write.
 std::string usage_after(std::string_view message, std::string_view message_end,
                         std::string_view program_name) {
+    const std::string shown_name = quote_for_terminal(program_name);
     std::string text;
-    text.reserve(message.size() + message_end.size() + USAGE_HEAD.size() + program_name.size() +
+    text.reserve(message.size() + message_end.size() + USAGE_HEAD.size() + shown_name.size() +
                  USAGE_REST.size());
-    text.append(message).append(message_end).append(USAGE_HEAD).append(program_name).append(
+    text.append(message).append(message_end).append(USAGE_HEAD).append(shown_name).append(
         USAGE_REST);
     return text;
 }
@@ -44,7 +47,7 @@ ScanOutcome scan_arguments(std::span<const std::string_view> arguments) {
             return {ScanAction::show_usage, thread_name, 0, {}};
         }
         if (argument != "-k") {
-            return failure(std::string{"Invalid option: "}.append(argument));
+            return failure("Invalid option: " + quote_for_terminal(argument));
         }
         thread_name = ALTERNATIVE_THREAD_NAME;
     }

@@ -24,14 +24,15 @@ struct ScanOutcome {
 
 // Scans the options before the expression; arguments[0] is argument zero.
 // It stops at the first outcome, so nothing after -h or an invalid option
-// is looked at.
+// is looked at. An invalid option is shown as quote_for_terminal shows it.
 ScanOutcome scan_arguments(std::span<const std::string_view> arguments);
 
 // Argument zero, or DEFAULT_PROGRAM_NAME when there is none or it is empty
 // (an empty one is what Linux hands a process started with no arguments).
 std::string_view program_name(std::span<const std::string_view> arguments);
 
-// The usage text, eight lines, with the program name in the second.
+// The usage text, eight lines, with the program name in the second, shown
+// as quote_for_terminal shows it.
 std::string usage_text(std::string_view program_name);
 
 // A failure message, its newline and the usage text, as one text.

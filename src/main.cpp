@@ -7,6 +7,7 @@
 #include <quirt_format/request.hpp>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,19 +38,39 @@ void open_standard_descriptors() {
     }
 }
 
-// Writes all of the bytes, across partial writes and interrupted calls.
-// Returns 0, or the errno of the write that failed.
+// Waits until the descriptor can take more bytes: a non-blocking stream
+// whose reader is slow says EAGAIN instead of waiting itself. Returns 0, or
+// the errno of the poll that failed.
+int wait_until_writable(int descriptor) {
+    pollfd watched{descriptor, POLLOUT, 0};
+    while (::poll(&watched, 1, -1) < 0) {
+        const int error = errno;
+        if (error != EINTR) {
+            return error;
+        }
+    }
+    return 0;  // writable, or an error that the next write reports
+}
+
+// Writes all of the bytes, across partial writes, interrupted calls and
+// non-blocking streams. Returns 0, or the errno of the call that failed; a
+// write that takes nothing of a non-empty buffer fails as EIO, as it would
+// otherwise be tried for ever.
 int write_all(int descriptor, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
-        if (written < 0) {
-            const int error = errno;
-            if (error == EINTR) {
-                continue;
+        if (written > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+            continue;
+        }
+        const int error = written == 0 ? EIO : errno;
+        if (error == EAGAIN || error == EWOULDBLOCK) {
+            if (const int poll_error = wait_until_writable(descriptor); poll_error != 0) {
+                return poll_error;
             }
+        } else if (error != EINTR) {
             return error;
         }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return 0;
 }
@@ -87,11 +108,12 @@ int report_invalid_utf8(std::size_t index, std::string_view argument) {
                              escape_for_terminal(argument) + '"');
 }
 
-// Closing reports errors that a file system defers past the write.
+// Closing reports errors that a file system defers past the write. Linux
+// frees the descriptor even when close says EINTR, and nothing was lost.
 int print_line(std::string_view line) {
     int error = write_all(STDOUT_FILENO, line);
-    if (error == 0 && ::close(STDOUT_FILENO) != 0 && errno != EINTR) {
-        error = errno;
+    if (error == 0 && ::close(STDOUT_FILENO) != 0) {
+        error = errno == EINTR ? 0 : errno;
     }
     if (error != 0) {
         return report_cannot_run(std::string{"failed printing to stdout: "}.append(
@@ -133,12 +155,14 @@ int run(std::span<char* const> process_arguments) {
 
 int main(int argc, char* argv[]) {
     quirt_format::open_standard_descriptors();
-    // A reader that has gone must show as a failed write, not kill us.
+    // A reader that has gone, or a file over the size limit, must show as a
+    // failed write (EPIPE, EFBIG) with a diagnostic, not kill us.
     (void)std::signal(SIGPIPE, SIG_IGN);
+    (void)std::signal(SIGXFSZ, SIG_IGN);
     try {
         return quirt_format::run(std::span{argv, static_cast<std::size_t>(argc)});
-    } catch (const std::bad_alloc&) {
+    } catch (const std::bad_alloc&) {  // GCOVR_EXCL_START the abort ends the run before coverage is saved
         (void)quirt_format::report_cannot_run("out of memory");
         std::abort();
-    }
+    }  // GCOVR_EXCL_STOP
 }

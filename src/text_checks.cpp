@@ -66,6 +66,47 @@ bool is_ascii(std::span<const unsigned char> bytes) {
 }
 
 
+bool is_quote_or_backslash(unsigned char byte) {
+    return byte == '"' || byte == '\\';
+}
+
+// The bytes of the control character that text starts with: 1 for C0 and
+// DEL, 2 for a C1 control in UTF-8 (C2 80 to C2 9F), 0 for anything else.
+std::size_t control_character_length(std::string_view text) {
+    const auto byte = static_cast<unsigned char>(text.front());
+    if (byte < 0x20 || byte == 0x7F) {
+        return 1;
+    }
+    if (byte == 0xC2 && text.size() > 1) {
+        const auto next = static_cast<unsigned char>(text[1]);
+        return next >= 0x80 && next <= 0x9F ? 2 : 0;
+    }
+    return 0;
+}
+
+// The text with \xNN for each byte that should_escape names: called with
+// the rest of the text, it gives how many bytes from there to escape, or 0
+// to copy one byte as it is.
+template <typename ShouldEscape>
+std::string escape_where(std::string_view text, ShouldEscape should_escape) {
+    constexpr std::string_view HEX_DIGITS = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(text.size());
+    std::size_t index = 0;
+    while (index < text.size()) {
+        const std::size_t count = should_escape(text.substr(index));
+        if (count == 0) {
+            escaped.push_back(text[index++]);
+            continue;
+        }
+        for (const std::size_t end = index + count; index < end; ++index) {
+            const auto byte = static_cast<unsigned char>(text[index]);
+            escaped.append({'\\', 'x', HEX_DIGITS[byte >> 4U], HEX_DIGITS[byte & 0x0FU]});
+        }
+    }
+    return escaped;
+}
+
 }  // namespace
 
 bool is_valid_utf8(std::string_view text) {
@@ -93,18 +134,27 @@ bool is_valid_utf8(std::string_view text) {
 }
 
 std::string escape_for_terminal(std::string_view text) {
-    constexpr std::string_view HEX_DIGITS = "0123456789ABCDEF";
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char character : text) {
-        const auto byte = static_cast<unsigned char>(character);
-        if (byte >= 0x20 && byte <= 0x7E && byte != '"' && byte != '\\') {
-            escaped.push_back(character);
-        } else {
-            escaped.append({'\\', 'x', HEX_DIGITS[byte >> 4U], HEX_DIGITS[byte & 0x0FU]});
-        }
+    return escape_where(text, [](std::string_view rest) {
+        const auto byte = static_cast<unsigned char>(rest.front());
+        return byte < 0x20 || byte > 0x7E || is_quote_or_backslash(byte) ? 1U : 0U;
+    });
+}
+
+std::string quote_for_terminal(std::string_view text) {
+    bool has_control = false;
+    for (std::size_t index = 0; index < text.size() && !has_control; ++index) {
+        has_control = control_character_length(text.substr(index)) > 0;
     }
-    return escaped;
+    if (!has_control) {
+        return std::string{text};
+    }
+    std::string quoted{"\""};
+    quoted.append(escape_where(text, [](std::string_view rest) {
+        const std::size_t control = control_character_length(rest);
+        return control > 0 ? control : is_quote_or_backslash(rest.front()) ? 1U : 0U;
+    }));
+    quoted.push_back('"');
+    return quoted;
 }
 
 }  // namespace quirt_format

@@ -15,5 +15,11 @@ bool is_valid_utf8(std::string_view text);
 // whatever its bytes are.
 std::string escape_for_terminal(std::string_view text);
 
+// A caller's text to show in a message: unchanged when it holds no control
+// character; otherwise between double quotes, with each byte of each
+// control character (C0, DEL, and C1 as the bytes C2 80 to C2 9F), and
+// every quote and backslash, written as \xNN. Other bytes, UTF-8 included,
+// stay as they are.
+std::string quote_for_terminal(std::string_view text);
 
 }  // namespace quirt_format

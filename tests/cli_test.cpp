@@ -79,8 +79,17 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"kh", {"-kh"}, Expect::failure, "Invalid option: -kh"},
         CommandCase{"negative_number", {"-5"}, Expect::failure, "Invalid option: -5"},
         CommandCase{"long_option", {"--help"}, Expect::failure, "Invalid option: --help"},
+        // A control character shows the option quoted, with it escaped.
         CommandCase{"option_with_newline", {"-k", "-\nx"}, Expect::failure,
-                    "Invalid option: -\nx"},
+                    "Invalid option: \"-\\x0Ax\""},
+        CommandCase{"option_with_escape_sequence", {"-\x1B[31m"}, Expect::failure,
+                    "Invalid option: \"-\\x1B[31m\""},
+        CommandCase{"option_with_tab_and_backslash", {"-\t\\"}, Expect::failure,
+                    "Invalid option: \"-\\x09\\x5C\""},
+        CommandCase{"option_with_c1_control", {"-\xC2\x9B" "2J\"", "x"}, Expect::failure,
+                    "Invalid option: \"-\\xC2\\x9B2J\\x22\""},
+        CommandCase{"option_with_quote_only", {"-\"\\"}, Expect::failure,
+                    "Invalid option: -\"\\"},
         CommandCase{"utf8_option", {"-\xC3\xA9"}, Expect::failure, "Invalid option: -\xC3\xA9"}),
     [](const ::testing::TestParamInfo<CommandCase>& info) { return std::string{info.param.name}; });
 
@@ -89,12 +98,16 @@ TEST(Usage, NamesArgumentZeroAsReceived) {
     if (!argument_zero_is_kept()) {
         GTEST_SKIP() << "valgrind hands the tool an argument zero of its own";
     }
-    for (const std::string program : {"/usr/local/bin/quirt-format", "./my tool", "q\xC3\xA9"}) {
+    // A name with a control character is shown quoted, that character escaped.
+    for (const auto& [program, shown] :
+         {std::pair{"/usr/local/bin/quirt-format", "/usr/local/bin/quirt-format"},
+          std::pair{"./my tool", "./my tool"}, std::pair{"q\xC3\xA9", "q\xC3\xA9"},
+          std::pair{"qf\n", R"("qf\x0A")"}, std::pair{"\x1B]0;qf\a", R"("\x1B]0;qf\x07")"}}) {
         const ProcessResult help = run_process({program, "-h"});
-        EXPECT_EQ(help.error, expected_usage(program));
+        EXPECT_EQ(help.error, expected_usage(shown));
         EXPECT_EQ(help.exit_status, 0);
         const ProcessResult bad = run_process({program, "-q"});
-        EXPECT_EQ(bad.error, expected_failure("Invalid option: -q", program));
+        EXPECT_EQ(bad.error, expected_failure("Invalid option: -q", shown));
         EXPECT_EQ(bad.exit_status, 1);
     }
 }

@@ -66,7 +66,9 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"k_then_invalid", {"qf", "-k", "-q", "x"}, FAILURE, {}, 0,
                  "Invalid option: -q"},
         ScanCase{"utf8_option", {"qf", "-\xC3\xA9"}, FAILURE, {}, 0,
-                 "Invalid option: -\xC3\xA9"}),
+                 "Invalid option: -\xC3\xA9"},
+        ScanCase{"control_in_option", {"qf", "-\x1B[31m"}, FAILURE, {}, 0,
+                 "Invalid option: \"-\\x1B[31m\""}),
     [](const ::testing::TestParamInfo<ScanCase>& info) { return std::string{info.param.name}; });
 
 TEST(ProgramName, IsArgumentZeroOrTheDefault) {
@@ -79,11 +81,15 @@ TEST(ProgramName, IsArgumentZeroOrTheDefault) {
 }
 
 TEST(UsageText, IsTheEightLinesWithTheProgramName) {
-    for (const std::string_view program : {"quirt-format", "/opt/q f", "q\xC3\xA9"}) {
+    for (const std::string_view program : {"quirt-format", "/opt/q f", "q\xC3\xA9", "q\"\\"}) {
         EXPECT_EQ(usage_text(program), testing::expected_usage(program));
         EXPECT_EQ(failure_text("ERROR: no command", program),
                   testing::expected_failure("ERROR: no command", program));
     }
+    // A program name with a control character is shown quoted and escaped.
+    EXPECT_EQ(usage_text("qf\n"), testing::expected_usage("\"qf\\x0A\""));
+    EXPECT_EQ(failure_text("Invalid option: -x", "\x1B[2Jqf"),
+              testing::expected_failure("Invalid option: -x", "\"\\x1B[2Jqf\""));
 }
 
 }  // namespace

@@ -1,7 +1,13 @@
 #include "run_process.hpp"
 
 #include <fcntl.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <poll.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +16,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -55,10 +63,86 @@ Connection connect(Stream stream) {
             }
             return {-1, descriptor};
         }
+        case Stream::file: {
+            // Unnamed, and gone with its last descriptor; the parent reads it
+            // back from the start.
+            const int descriptor = ::open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+            const int child = descriptor < 0 ? -1 : ::fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+            if (child < 0) {
+                throw_system_error("a file in /tmp");
+            }
+            return {descriptor, child};
+        }
+        case Stream::datagrams: {
+            std::array<int, 2> ends{};
+            if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends.data()) != 0) {
+                throw_system_error("socketpair");
+            }
+            return {ends[0], ends[1]};
+        }
         case Stream::closed:
             break;
     }
     return {};
+}
+
+void set_nonblocking(int descriptor, bool nonblocking) {
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0 ||
+        ::fcntl(descriptor, F_SETFL, nonblocking ? flags | O_NONBLOCK : flags & ~O_NONBLOCK) != 0) {
+        throw_system_error("fcntl");
+    }
+}
+
+// Writes filler into the pipe until it takes no more; returns the count.
+std::size_t fill_pipe(int descriptor) {
+    set_nonblocking(descriptor, true);
+    const std::string filler(4096, 'f');
+    std::size_t filled = 0;
+    for (;;) {
+        const ssize_t written = ::write(descriptor, filler.data(), filler.size());
+        if (written <= 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(written);
+    }
+    if (errno != EAGAIN) {
+        throw_system_error("filling a pipe");
+    }
+    return filled;
+}
+
+// A seccomp program that makes each fault's calls fail and lets every
+// other call through.
+std::vector<sock_filter> fault_filter(const std::vector<Fault>& faults) {
+    std::vector<sock_filter> program;
+    const auto load = [&](std::size_t offset) {
+        program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, static_cast<std::uint32_t>(offset)));
+    };
+    const auto jump_unless_equal = [&](std::uint32_t value, std::uint8_t skip) {
+        program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, value, 0, skip));
+    };
+    for (const Fault& fault : faults) {
+        const std::uint8_t block_rest = fault.argument_index ? 3 : 1;
+        load(offsetof(seccomp_data, nr));
+        jump_unless_equal(static_cast<std::uint32_t>(fault.system_call), block_rest);
+        if (fault.argument_index) {
+            // The low half of the argument, on this little-endian machine.
+            load(offsetof(seccomp_data, args) + sizeof(std::uint64_t) * *fault.argument_index);
+            jump_unless_equal(static_cast<std::uint32_t>(fault.argument_value), 1);
+        }
+        program.push_back(BPF_STMT(BPF_RET | BPF_K,
+                                   SECCOMP_RET_ERRNO | (static_cast<std::uint32_t>(fault.error) &
+                                                        SECCOMP_RET_DATA)));
+    }
+    program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    // Another architecture's numbers mean other calls: let them all through.
+    const std::array<sock_filter, 2> architecture_check{{
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 0,
+                 static_cast<std::uint8_t>(program.size() - 1))}};
+    program.insert(program.begin(), architecture_check.begin(), architecture_check.end());
+    return program;
 }
 
 // What the child executes: the tool itself, or valgrind running it.
@@ -127,9 +211,17 @@ void report_valgrind_log(const std::string& path) {
     (void)std::remove(path.c_str());
 }
 
+void limit(int resource, const std::optional<rlim_t>& value) {
+    const rlimit both{value.value_or(0), value.value_or(0)};
+    if (value && ::setrlimit(resource, &both) != 0) {
+        ::_exit(126);
+    }
+}
+
 // In the child, between fork and exec: only async-signal-safe calls.
 [[noreturn]] void exec_child(const Launch& launch, const std::array<Connection, 3>& connections,
-                             const char* path, char* const* argv, char* const* envp) {
+                             const std::vector<sock_filter>& filter, const char* path,
+                             char* const* argv, char* const* envp) {
     for (int target = 0; target < 3; ++target) {
         const int source = connections[static_cast<std::size_t>(target)].child;
         if (source >= 0 && ::dup2(source, target) < 0) {
@@ -141,29 +233,50 @@ void report_valgrind_log(const std::string& path) {
             ::close(target);
         }
     }
-    if (launch.address_space_limit) {
-        const rlimit limit{*launch.address_space_limit, *launch.address_space_limit};
-        if (::setrlimit(RLIMIT_AS, &limit) != 0) {
-            ::_exit(126);
+    limit(RLIMIT_AS, launch.address_space_limit);
+    limit(RLIMIT_FSIZE, launch.file_size_limit);
+    // The tool must ignore SIGPIPE and SIGXFSZ itself; start it with the defaults.
+    (void)::signal(SIGPIPE, SIG_DFL);
+    (void)::signal(SIGXFSZ, SIG_DFL);
+    if (!launch.faults.empty()) {
+        const sock_fprog program{static_cast<unsigned short>(filter.size()),
+                                 const_cast<sock_filter*>(filter.data())};
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+            ::_exit(125);
         }
     }
-    // The tool must ignore SIGPIPE itself; start it with the default.
-    (void)::signal(SIGPIPE, SIG_DFL);
     ::execve(path, argv, envp);
     ::_exit(127);
 }
 
-// Reads both pipes to their ends, launch.read_size bytes at a time.
-void collect(const Launch& launch, int output, int error, ProcessResult& result) {
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until the deadline, for poll.
+int milliseconds_until(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+}
+
+// Reads both pipes to their ends, launch.read_size bytes at a time, and
+// kills the child once the time limit has passed.
+void collect(const Launch& launch, pid_t child, int output, int error, Clock::time_point deadline,
+             ProcessResult& result) {
     std::array<pollfd, 2> watched{{{output, POLLIN, 0}, {error, POLLIN, 0}}};
     std::array<std::string*, 2> sinks{&result.output, &result.error};
     std::string buffer(launch.read_size, '\0');
     while (watched[0].fd >= 0 || watched[1].fd >= 0) {
-        if (::poll(watched.data(), watched.size(), -1) < 0) {
+        const int ready = ::poll(watched.data(), watched.size(), milliseconds_until(deadline));
+        if (ready < 0) {
             if (errno == EINTR) {
                 continue;
             }
             throw_system_error("poll");
+        }
+        if (ready == 0) {
+            ::kill(child, SIGKILL);
+            deadline = Clock::time_point::max();
+            continue;
         }
         for (std::size_t index = 0; index < watched.size(); ++index) {
             if (watched[index].fd < 0 || watched[index].revents == 0) {
@@ -179,10 +292,56 @@ void collect(const Launch& launch, int output, int error, ProcessResult& result)
                 continue;
             }
             sinks[index]->append(buffer, 0, static_cast<std::size_t>(got));
+            if (index == 1 && launch.error == Stream::datagrams) {
+                result.error_writes.emplace_back(buffer, 0, static_cast<std::size_t>(got));
+            }
+            if (launch.stop_and_continue) {
+                // A writer stopped while blocked on a full pipe returns from
+                // write with what it had written so far: a short write.
+                ::kill(child, SIGSTOP);
+                std::this_thread::sleep_for(std::chrono::microseconds{50});
+                ::kill(child, SIGCONT);
+            }
             if (launch.read_pause.count() > 0) {
                 std::this_thread::sleep_for(launch.read_pause);
             }
         }
+    }
+}
+
+// Waits for the child to end, killing it once the time limit has passed.
+int wait_for(pid_t child, Clock::time_point deadline) {
+    const int handle = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+    if (handle < 0) {
+        throw_system_error("pidfd_open");
+    }
+    pollfd ended{handle, POLLIN, 0};
+    if (::poll(&ended, 1, milliseconds_until(deadline)) == 0) {
+        ::kill(child, SIGKILL);
+    }
+    ::close(handle);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {
+            throw_system_error("waitpid");
+        }
+    }
+    return status;
+}
+
+std::string read_file(int descriptor) {
+    std::string text;
+    std::array<char, 65536> buffer{};
+    for (off_t offset = 0;;) {
+        const ssize_t got = ::pread(descriptor, buffer.data(), buffer.size(), offset);
+        if (got < 0) {
+            throw_system_error("pread");
+        }
+        if (got == 0) {
+            return text;
+        }
+        text.append(buffer.data(), static_cast<std::size_t>(got));
+        offset += got;
     }
 }
 
@@ -192,9 +351,13 @@ std::string tool_path() {
     return QUIRT_FORMAT_TOOL_PATH;
 }
 
-bool argument_zero_is_kept() {
+bool under_valgrind() {
     const char* const valgrind = std::getenv("QUIRT_FORMAT_VALGRIND");
-    return valgrind == nullptr || *valgrind == '\0';
+    return valgrind != nullptr && *valgrind != '\0';
+}
+
+bool argument_zero_is_kept() {
+    return !under_valgrind();
 }
 
 ProcessResult run_process(const Launch& launch) {
@@ -204,12 +367,24 @@ ProcessResult run_process(const Launch& launch) {
 
     const std::array<Connection, 3> connections{connect(launch.input), connect(launch.output),
                                                 connect(launch.error)};
+    ProcessResult result;
+    if (launch.fill_error_first) {
+        result.error_filler = fill_pipe(connections[2].child);
+        set_nonblocking(connections[2].child, launch.nonblocking_error);
+    } else if (launch.nonblocking_error) {
+        set_nonblocking(connections[2].child, true);
+    }
+    if (launch.nonblocking_output) {
+        set_nonblocking(connections[1].child, true);
+    }
+    const std::vector<sock_filter> filter = fault_filter(launch.faults);
+    const Clock::time_point deadline = Clock::now() + launch.time_limit;
     const pid_t child = ::fork();
     if (child < 0) {
         throw_system_error("fork");
     }
     if (child == 0) {
-        exec_child(launch, connections, command.path.c_str(), argv.data(), envp.data());
+        exec_child(launch, connections, filter, command.path.c_str(), argv.data(), envp.data());
     }
     for (const Connection& connection : connections) {
         if (connection.child >= 0) {
@@ -219,13 +394,14 @@ ProcessResult run_process(const Launch& launch) {
     if (connections[0].parent >= 0) {
         ::close(connections[0].parent);  // the tool reads nothing
     }
-    ProcessResult result;
-    collect(launch, connections[1].parent, connections[2].parent, result);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) {
-            throw_system_error("waitpid");
-        }
+    std::this_thread::sleep_for(launch.read_delay);
+    const bool output_is_file = launch.output == Stream::file;
+    collect(launch, child, output_is_file ? -1 : connections[1].parent, connections[2].parent,
+            deadline, result);
+    const int status = wait_for(child, deadline);
+    if (output_is_file) {
+        result.output = read_file(connections[1].parent);
+        ::close(connections[1].parent);
     }
     if (!command.valgrind_log.empty()) {
         report_valgrind_log(command.valgrind_log);

@@ -1,5 +1,6 @@
 // Starts the built quirt-format with an argument vector and standard
-// descriptors of the test's choice, and collects what it wrote.
+// descriptors of the test's choice, can make its system calls fail, and
+// collects what it wrote.
 #pragma once
 
 #include <sys/resource.h>
@@ -19,6 +20,19 @@ enum class Stream {
     dev_full,     // "/dev/full": every write fails with ENOSPC
     broken_pipe,  // a pipe whose reader has gone: every write fails with EPIPE
     closed,       // not open at all when the child starts
+    file,         // a new regular file, read back when the child has ended
+    datagrams,    // a datagram socket: each write arrives as one message
+};
+
+// A system call of the child that fails without being made: from execve on,
+// each call of that number (whose argument argument_index equals
+// argument_value, when one is given) returns -1 with errno set to error, or
+// returns 0 when error is 0.
+struct Fault {
+    long system_call;
+    int error;
+    std::optional<unsigned> argument_index;
+    unsigned long argument_value = 0;
 };
 
 struct Launch {
@@ -28,16 +42,26 @@ struct Launch {
     Stream input = Stream::dev_null;
     Stream output = Stream::captured;
     Stream error = Stream::captured;
+    std::vector<Fault> faults;
+    bool nonblocking_output = false;  // O_NONBLOCK on the child's end of output
+    bool nonblocking_error = false;   // O_NONBLOCK on the child's end of error
+    bool fill_error_first = false;    // the error pipe is full when the child starts
+    bool stop_and_continue = false;   // SIGSTOP and SIGCONT the child after each read
     std::optional<rlim_t> address_space_limit;  // RLIMIT_AS of the child, in bytes
+    std::optional<rlim_t> file_size_limit;      // RLIMIT_FSIZE of the child, in bytes
     std::size_t read_size = 65536;              // bytes the reader takes at a time
     std::chrono::microseconds read_pause{0};    // the reader's pause after each read
+    std::chrono::milliseconds read_delay{0};    // how long the reader waits to start
+    std::chrono::seconds time_limit{30};        // then the child is killed
 };
 
 struct ProcessResult {
     std::optional<int> exit_status;  // set when the child exited
     std::optional<int> signal;       // set when a signal ended it
     std::string output;
-    std::string error;
+    std::string error;                      // with Stream::datagrams, the messages joined
+    std::vector<std::string> error_writes;  // with Stream::datagrams, each message
+    std::size_t error_filler = 0;  // with fill_error_first, the bytes at the start of error
 };
 
 // The path of the quirt-format executable under test.
@@ -47,6 +71,9 @@ std::string tool_path();
 // argument zero is then always "quirt-format", and an empty argument
 // vector cannot be passed on.
 bool argument_zero_is_kept();
+
+// True when the tool runs under valgrind.
+bool under_valgrind();
 
 ProcessResult run_process(const Launch& launch);
 

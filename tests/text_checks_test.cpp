@@ -70,5 +70,37 @@ TEST(Utf8, MixedTexts) {
     EXPECT_FALSE(is_valid_utf8("aaaaaaaaaaaaaaa\xFF" "aaaaaaaaaaaaaaaa"));
 }
 
+struct QuoteCase {
+    std::string_view text;
+    std::string_view shown;
+};
+
+// Text without control characters is shown exactly; text with any is
+// quoted, with the control characters' bytes, quotes and backslashes as \xNN.
+constexpr auto QUOTE_CASES = std::to_array<QuoteCase>({
+    {"-x"sv, "-x"sv},
+    {""sv, ""sv},
+    {"-\xC3\xA9 \xE2\x82\xAC"sv, "-\xC3\xA9 \xE2\x82\xAC"sv},  // UTF-8 that is no control
+    {R"(say "hi" \ there)", R"(say "hi" \ there)"},           // quotes alone change nothing
+    {"\xC2\xA0\xC2\x7F"sv, "\"\xC2\xA0\xC2\\x7F\""sv},           // C2 A0 is no control; DEL is
+    {"-\x1B[31m"sv, R"("-\x1B[31m")"},
+    {"-\t\\"sv, R"("-\x09\x5C")"},
+    {"qf\n"sv, R"("qf\x0A")"},
+    {"\x01\x1F\x7F"sv, R"("\x01\x1F\x7F")"},
+    {"\0"sv, R"("\x00")"},
+    {"a\xC2\x80z\xC2\x9F\"\n"sv, R"("a\xC2\x80z\xC2\x9F\x22\x0A")"},  // C1 controls
+    {"\xC2"sv, "\xC2"sv},                                      // a lone lead byte is no control
+});
+
+TEST(QuoteForTerminal, QuotesOnlyTextWithControlCharacters) {
+    for (const QuoteCase& c : QUOTE_CASES) {
+        EXPECT_EQ(quote_for_terminal(c.text), c.shown) << escape_for_terminal(c.text);
+    }
+}
+
+TEST(EscapeForTerminal, EscapesEverythingButPrintableAscii) {
+    EXPECT_EQ(escape_for_terminal("a\"b\\c~ \x7F\xC3\xA9\n"), "a\\x22b\\x5Cc~ \\x7F\\xC3\\xA9\\x0A");
+}
+
 }  // namespace
 }  // namespace quirt_format
