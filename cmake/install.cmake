@@ -1,21 +1,63 @@
 # What `cmake --install` puts in place, and the packages CPack makes of it.
 # Component runtime: the tool, its manual page and completions. Component
-# development: the request text as a C++ library with a CMake package.
+# development: the request text as a C++ library with a CMake package and a
+# pkg-config file. Each carries the copyright file and the changelog.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
+include(${CMAKE_CURRENT_LIST_DIR}/debian_docs.cmake)
+
+set(QUIRT_FORMAT_MAINTAINER "quirt-format developers <maintainers@quirt-format.invalid>")
+find_program(QUIRT_FORMAT_GZIP gzip REQUIRED)
+
+# Compressed as Debian wants: best compression, no name or time inside.
+function(quirt_format_gzip input output)
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${QUIRT_FORMAT_GZIP} -9n -c ${input} > ${output}
+        DEPENDS ${input} VERBATIM)
+endfunction()
 
 install(TARGETS quirt-format RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
 
 configure_file(doc/quirt-format.1.in quirt-format.1 @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quirt-format.1
+quirt_format_gzip(${CMAKE_CURRENT_BINARY_DIR}/quirt-format.1
+    ${CMAKE_CURRENT_BINARY_DIR}/quirt-format.1.gz)
+
+quirt_format_debian_changelog(${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_NAME}
+    "${QUIRT_FORMAT_MAINTAINER}" ${CMAKE_CURRENT_BINARY_DIR}/changelog QUIRT_FORMAT_RELEASE_EPOCH)
+quirt_format_gzip(${CMAKE_CURRENT_BINARY_DIR}/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+quirt_format_debian_copyright(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_NAME}
+    ${CMAKE_CURRENT_BINARY_DIR}/copyright)
+add_custom_target(quirt_format_compressed_documents ALL
+    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/quirt-format.1.gz ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quirt-format.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
 
+# Debian's zsh reads completions of packages in /usr from vendor-completions;
+# site-functions is for the local administrator's.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    set(QUIRT_FORMAT_ZSH_COMPLETIONS ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+else()
+    set(QUIRT_FORMAT_ZSH_COMPLETIONS ${CMAKE_INSTALL_DATADIR}/zsh/site-functions)
+endif()
 install(FILES completions/quirt-format.bash RENAME quirt-format
     DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT runtime)
 install(FILES completions/_quirt-format
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/site-functions COMPONENT runtime)
+    DESTINATION ${QUIRT_FORMAT_ZSH_COMPLETIONS} COMPONENT runtime)
 install(FILES completions/quirt-format.fish
     DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d COMPONENT runtime)
+
+foreach(component_and_package IN ITEMS runtime:quirt-format development:quirt-format-dev)
+    string(REPLACE ":" ";" component_and_package ${component_and_package})
+    list(GET component_and_package 0 component)
+    list(GET component_and_package 1 package)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
+endforeach()
+if(QUIRT_FORMAT_STATIC)
+    install(FILES cmake/quirt-format.lintian-overrides RENAME quirt-format
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT runtime)
+endif()
 
 set(QUIRT_FORMAT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/quirt-format)
 install(TARGETS quirt_format_request EXPORT quirt-format-targets
@@ -36,20 +78,40 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quirt-format-config.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/quirt-format-config-version.cmake
     DESTINATION ${QUIRT_FORMAT_CMAKE_DIR} COMPONENT development)
 
+# For Meson, Make and autotools: pkg-config --cflags --libs quirt-format.
+# The paths are relative to the file's own place, so that the package can
+# be unpacked under any prefix.
+file(RELATIVE_PATH QUIRT_FORMAT_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+string(REGEX REPLACE "/$" "" QUIRT_FORMAT_PC_TO_PREFIX "${QUIRT_FORMAT_PC_TO_PREFIX}")
+configure_file(cmake/quirt-format.pc.in quirt-format.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quirt-format.pc
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
+
 set(CPACK_PACKAGE_NAME quirt-format)
 set(CPACK_PACKAGE_VENDOR "quirt-format developers")
-set(CPACK_PACKAGE_CONTACT "quirt-format developers <maintainers@quirt-format.invalid>")
+set(CPACK_PACKAGE_CONTACT "${QUIRT_FORMAT_MAINTAINER}")
 # No package-wide summary: CPack would put it before each package's own.
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_GENERATOR DEB TGZ)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
+# Every time inside the packages is the newest changelog entry's date.
+set(CPACK_QUIRT_FORMAT_RELEASE_EPOCH ${QUIRT_FORMAT_RELEASE_EPOCH})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_project_config.cmake)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime development)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)  # the tool is linked statically
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+# A dynamically linked tool needs the libraries dpkg-shlibdeps finds; a
+# static one, nothing.
+if(QUIRT_FORMAT_STATIC)
+    set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS OFF)
+else()
+    set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
+endif()
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME quirt-format)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
@@ -64,6 +126,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
 "C++ library that formats Velk request nouns for eval threads
 The request text of quirt-format as a static C++20 library,
-quirt_format::format_request, with a CMake package:
-find_package(quirt-format CONFIG) and link quirt_format::request.")
+quirt_format::format_request, with a CMake package
+(find_package(quirt-format) and link quirt_format::request)
+and a pkg-config file (quirt-format).")
 include(CPack)

@@ -5,6 +5,8 @@
 # offered only while every word so far is -k; after -h, the expression or
 # anything else, nothing is offered (not even file names).
 _quirt_format() {
+    # The caller's IFS must not split the word list otherwise.
+    local IFS=$' \t\n'
     local current=${COMP_WORDS[COMP_CWORD]}
     local index options="-h -k"
     COMPREPLY=()
@@ -13,7 +15,7 @@ _quirt_format() {
         options="-h"
     done
     if [[ -z $current || $current == -* ]]; then
-        COMPREPLY=($(compgen -W "$options" -- "$current"))
+        mapfile -t COMPREPLY < <(compgen -W "$options" -- "$current")
     fi
     return 0
 }

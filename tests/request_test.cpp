@@ -86,7 +86,7 @@ TEST(RequestTextLarge, ExactSizeAndOrder) {
     std::vector<std::string> storage;
     storage.reserve(50000);
     for (int index = 0; index < 50000; ++index) {
-        storage.push_back("w" + std::to_string(index));
+        storage.push_back(std::string{"w"}.append(std::to_string(index)));
     }
     const std::vector<std::string_view> words(storage.begin(), storage.end());
     const std::string line = format_request("%eval", "(big)", words);
