@@ -116,6 +116,8 @@ for each in "$deb" "$dev_deb"; do
     findings=$(lintian --tag-display-limit 0 "$each" 2> /dev/null) || fail "lintian failed on $each: $findings"
     [[ -z $findings ]] || fail "lintian on $each: $findings"
 done
+same "$(grep -v '^#' "$scratch/deb/usr/share/lintian/overrides/quirt-format")" \
+    "quirt-format: statically-linked-binary [usr/bin/quirt-format]" "the lintian override file"
 same "$(lintian --show-overrides "$deb" 2> /dev/null | grep '^O:')" \
     "O: quirt-format: statically-linked-binary [usr/bin/quirt-format]" "lintian overrides of the tool"
 same "$(lintian --show-overrides "$dev_deb" 2> /dev/null | grep '^O:' || true)" "" "lintian overrides of -dev"
