@@ -15,8 +15,10 @@
 // keeps anything: each returns a new text.
 #pragma once
 
+#include <algorithm>
 #include <concepts>
 #include <initializer_list>
+#include <iterator>
 #include <ranges>
 #include <span>
 #include <string>
@@ -57,9 +59,7 @@ std::vector<std::string_view> word_views(const Words& words) {
     if constexpr (std::ranges::sized_range<const Words>) {
         views.reserve(std::ranges::size(words));
     }
-    for (auto&& word : words) {
-        views.emplace_back(word);
-    }
+    std::ranges::copy(words, std::back_inserter(views));
     return views;
 }
 
