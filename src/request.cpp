@@ -12,36 +12,47 @@ struct JoinedWords {
     std::span<const std::string_view> words;
 };
 
-// The pieces of the evaluator element, in order, each handed to take:
+// The fixed pieces around the inputs. The element has two shapes:
 // "[%pim-eval '<expression>']" with no words,
 // "[%pim-eval ['<expression>' [<words> ~]]]" with some.
+constexpr std::string_view ELEMENT_HEAD = "[%pim-eval ";
+constexpr std::string_view BARE_OPEN = "'";
+constexpr std::string_view BARE_CLOSE = "']";
+constexpr std::string_view LISTED_OPEN = "['";
+constexpr std::string_view LISTED_MIDDLE = "' [";
+constexpr std::string_view LISTED_CLOSE = " ~]]]";
+// The line: "[0 %brax [%base <thread name> %noun <evaluator element>]]".
+constexpr std::string_view REQUEST_HEAD = "[0 %brax [%base ";
+constexpr std::string_view REQUEST_NOUN = " %noun ";
+constexpr std::string_view REQUEST_CLOSE = "]]";
+
+// The pieces of the evaluator element, in order, each handed to take.
 template <typename Take>
 void for_each_element_piece(std::string_view expression, std::span<const std::string_view> words,
                             Take& take) {
-    take(std::string_view{"[%pim-eval "});
+    take(ELEMENT_HEAD);
     if (words.empty()) {
-        take(std::string_view{"'"});
+        take(BARE_OPEN);
         take(expression);
-        take(std::string_view{"']"});
+        take(BARE_CLOSE);
         return;
     }
-    take(std::string_view{"['"});
+    take(LISTED_OPEN);
     take(expression);
-    take(std::string_view{"' ["});
+    take(LISTED_MIDDLE);
     take(JoinedWords{words});
-    take(std::string_view{" ~]]]"});
+    take(LISTED_CLOSE);
 }
 
-// The pieces of the request line, in order: "[0 %brax [%base <thread name>
-// %noun <evaluator element>]]".
+// The pieces of the request line, in order, each handed to take.
 template <typename Take>
 void for_each_request_piece(std::string_view thread_name, std::string_view expression,
                             std::span<const std::string_view> words, Take& take) {
-    take(std::string_view{"[0 %brax [%base "});
+    take(REQUEST_HEAD);
     take(thread_name);
-    take(std::string_view{" %noun "});
+    take(REQUEST_NOUN);
     for_each_element_piece(expression, words, take);
-    take(std::string_view{"]]"});
+    take(REQUEST_CLOSE);
 }
 
 struct SizeCounter {

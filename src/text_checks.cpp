@@ -65,7 +65,6 @@ bool is_ascii(std::span<const unsigned char> bytes) {
     return (high_bits & HIGH_BITS) == 0;
 }
 
-
 bool is_quote_or_backslash(unsigned char byte) {
     return byte == '"' || byte == '\\';
 }
@@ -84,27 +83,25 @@ std::size_t control_character_length(std::string_view text) {
     return 0;
 }
 
-// The text with \xNN for each byte that should_escape names: called with
-// the rest of the text, it gives how many bytes from there to escape, or 0
-// to copy one byte as it is.
+// Appends the text with \xNN for each byte that should_escape names:
+// called with the rest of the text, it gives how many bytes from there to
+// escape, or 0 to copy one byte as it is.
 template <typename ShouldEscape>
-std::string escape_where(std::string_view text, ShouldEscape should_escape) {
+void append_escaped(std::string& out, std::string_view text, ShouldEscape should_escape) {
     constexpr std::string_view HEX_DIGITS = "0123456789ABCDEF";
-    std::string escaped;
-    escaped.reserve(text.size());
+    out.reserve(out.size() + text.size());
     std::size_t index = 0;
     while (index < text.size()) {
         const std::size_t count = should_escape(text.substr(index));
         if (count == 0) {
-            escaped.push_back(text[index++]);
+            out.push_back(text[index++]);
             continue;
         }
         for (const std::size_t end = index + count; index < end; ++index) {
             const auto byte = static_cast<unsigned char>(text[index]);
-            escaped.append({'\\', 'x', HEX_DIGITS[byte >> 4U], HEX_DIGITS[byte & 0x0FU]});
+            out.append({'\\', 'x', HEX_DIGITS[byte >> 4U], HEX_DIGITS[byte & 0x0FU]});
         }
     }
-    return escaped;
 }
 
 }  // namespace
@@ -134,10 +131,12 @@ bool is_valid_utf8(std::string_view text) {
 }
 
 std::string escape_for_terminal(std::string_view text) {
-    return escape_where(text, [](std::string_view rest) {
+    std::string escaped;
+    append_escaped(escaped, text, [](std::string_view rest) {
         const auto byte = static_cast<unsigned char>(rest.front());
         return byte < 0x20 || byte > 0x7E || is_quote_or_backslash(byte) ? 1U : 0U;
     });
+    return escaped;
 }
 
 std::string quote_for_terminal(std::string_view text) {
@@ -149,10 +148,10 @@ std::string quote_for_terminal(std::string_view text) {
         return std::string{text};
     }
     std::string quoted{"\""};
-    quoted.append(escape_where(text, [](std::string_view rest) {
+    append_escaped(quoted, text, [](std::string_view rest) {
         const std::size_t control = control_character_length(rest);
         return control > 0 ? control : is_quote_or_backslash(rest.front()) ? 1U : 0U;
-    }));
+    });
     quoted.push_back('"');
     return quoted;
 }
