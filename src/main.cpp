@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -28,12 +29,16 @@ constexpr int EXIT_CANNOT_RUN = 101;  // unusable argument or unwritable output
 // which would then receive what is meant for that stream; /dev/null holds
 // the place instead.
 void open_standard_descriptors() {
-    for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
-        if (::fcntl(descriptor, F_GETFD) == -1 && errno == EBADF) {
-            // open takes the lowest free descriptor: this one, as those below are open.
-            if (::open("/dev/null", O_RDWR) < 0) {
-                return;  // a write to a stream still closed then fails with status 101
-            }
+    // One poll asks after all three: one that is not open answers POLLNVAL.
+    std::array<pollfd, 3> standard{
+        {{STDIN_FILENO, 0, 0}, {STDOUT_FILENO, 0, 0}, {STDERR_FILENO, 0, 0}}};
+    if (::poll(standard.data(), standard.size(), 0) < 0) {
+        return;  // nothing known; a write to a stream that is closed fails with status 101
+    }
+    for (const pollfd& descriptor : standard) {
+        // open takes the lowest free descriptor: this one, as those below are open.
+        if ((descriptor.revents & POLLNVAL) != 0 && ::open("/dev/null", O_RDWR) < 0) {
+            return;  // a write to a stream still closed then fails with status 101
         }
     }
 }
@@ -91,6 +96,17 @@ int report_cannot_run(std::string_view diagnostic) {
 int print_usage(std::string_view program_name) {
     return write_to_stderr(usage_text(program_name), EXIT_SUCCESS);
 }
+
+// Called by operator new when memory runs out. Throwing std::bad_alloc may
+// itself need memory that is not there, so the handler says so with one
+// write of a fixed text, which needs none, and ends the run before
+// anything is printed.
+[[noreturn]] void report_out_of_memory() {  // GCOVR_EXCL_START the abort ends the run before coverage is saved
+    constexpr std::string_view MESSAGE = "quirt-format: out of memory\n";
+    // If even this write fails, nobody is left to tell.
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, MESSAGE.data(), MESSAGE.size());
+    std::abort();
+}  // GCOVR_EXCL_STOP
 
 // Argument zero as the process received it; glibc keeps it for us.
 std::string_view program_name_from_process() {
@@ -159,10 +175,6 @@ int main(int argc, char* argv[]) {
     // failed write (EPIPE, EFBIG) with a diagnostic, not kill us.
     (void)std::signal(SIGPIPE, SIG_IGN);
     (void)std::signal(SIGXFSZ, SIG_IGN);
-    try {
-        return quirt_format::run(std::span{argv, static_cast<std::size_t>(argc)});
-    } catch (const std::bad_alloc&) {  // GCOVR_EXCL_START the abort ends the run before coverage is saved
-        (void)quirt_format::report_cannot_run("out of memory");
-        std::abort();
-    }  // GCOVR_EXCL_STOP
+    (void)std::set_new_handler(quirt_format::report_out_of_memory);
+    return quirt_format::run(std::span{argv, static_cast<std::size_t>(argc)});
 }

@@ -47,20 +47,23 @@ Word load(std::span<const unsigned char> bytes, std::size_t index) {
 
 constexpr std::uint64_t HIGH_BITS = 0x8080808080808080U;
 
-// Arguments are mostly ASCII: OR every byte's high bit together, eight bytes
-// at a time, and the rest in two loads that may overlap.
+// Arguments are mostly ASCII: OR their bytes together, eight at a time with
+// the last eight overlapping those before them, or for a shorter text in
+// two four-byte loads that may overlap, or its first, middle and last bytes.
 bool is_ascii(std::span<const unsigned char> bytes) {
+    const std::size_t size = bytes.size();
     std::uint64_t high_bits = 0;
-    std::size_t index = 0;
-    for (; bytes.size() - index >= sizeof(std::uint64_t); index += sizeof(std::uint64_t)) {
-        high_bits |= load<std::uint64_t>(bytes, index);
-    }
-    const std::size_t rest = bytes.size() - index;
-    if (rest >= sizeof(std::uint32_t)) {
-        high_bits |= load<std::uint32_t>(bytes, index) |
-                     load<std::uint32_t>(bytes, bytes.size() - sizeof(std::uint32_t));
-    } else if (rest > 0) {
-        high_bits |= bytes[index] | bytes[index + rest / 2] | bytes.back();
+    if (size >= sizeof(std::uint64_t)) {
+        high_bits = load<std::uint64_t>(bytes, size - sizeof(std::uint64_t));
+        for (std::size_t index = 0; index + sizeof(std::uint64_t) < size;
+             index += sizeof(std::uint64_t)) {
+            high_bits |= load<std::uint64_t>(bytes, index);
+        }
+    } else if (size >= sizeof(std::uint32_t)) {
+        high_bits = load<std::uint32_t>(bytes, 0) |
+                    load<std::uint32_t>(bytes, size - sizeof(std::uint32_t));
+    } else if (size > 0) {
+        high_bits = bytes[0] | bytes[size / 2] | bytes[size - 1];
     }
     return (high_bits & HIGH_BITS) == 0;
 }

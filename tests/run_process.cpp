@@ -23,6 +23,7 @@
 #include <iostream>
 #include <iterator>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 #include <thread>
 
@@ -153,18 +154,28 @@ struct Command {
     std::string valgrind_log;  // empty when not under valgrind
 };
 
-std::vector<std::string> inherited_environment() {
+// The test's environment, with the launch's own entries in place of those
+// of the same name.
+std::vector<std::string> child_environment(const Launch& launch) {
     std::vector<std::string> environment;
+    const auto replaced = [&](std::string_view entry) {
+        const std::string_view name = entry.substr(0, entry.find('=') + 1);
+        return std::any_of(launch.environment.begin(), launch.environment.end(),
+                           [&](const std::string& own) { return own.starts_with(name); });
+    };
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        environment.emplace_back(*entry);
+        if (!replaced(*entry)) {
+            environment.emplace_back(*entry);
+        }
     }
+    environment.insert(environment.end(), launch.environment.begin(), launch.environment.end());
     return environment;
 }
 
 Command tool_command(const Launch& launch) {
     const char* const valgrind = std::getenv("QUIRT_FORMAT_VALGRIND");
     if (valgrind == nullptr || *valgrind == '\0') {
-        return {tool_path(), launch.arguments, inherited_environment(), {}};
+        return {tool_path(), launch.arguments, child_environment(launch), {}};
     }
     if (launch.arguments.empty() || launch.arguments.front() != "quirt-format") {
         throw std::logic_error("under valgrind argument zero can only be quirt-format");
@@ -186,7 +197,7 @@ Command tool_command(const Launch& launch) {
                              launch.arguments.end());
     const std::string tool = tool_path();
     const std::string directory = tool.substr(0, tool.rfind('/'));
-    for (std::string& entry : inherited_environment()) {
+    for (std::string& entry : child_environment(launch)) {
         command.environment.push_back(entry.starts_with("PATH=")
                                           ? "PATH=" + directory + ":" + entry.substr(5)
                                           : std::move(entry));
@@ -234,7 +245,9 @@ void limit(int resource, const std::optional<rlim_t>& value) {
         }
     }
     limit(RLIMIT_AS, launch.address_space_limit);
+    limit(RLIMIT_DATA, launch.data_limit);
     limit(RLIMIT_FSIZE, launch.file_size_limit);
+    limit(RLIMIT_CORE, 0);  // an aborted run leaves no core file behind
     // The tool must ignore SIGPIPE and SIGXFSZ itself; start it with the defaults.
     (void)::signal(SIGPIPE, SIG_DFL);
     (void)::signal(SIGXFSZ, SIG_DFL);

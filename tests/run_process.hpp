@@ -43,11 +43,14 @@ struct Launch {
     Stream output = Stream::captured;
     Stream error = Stream::captured;
     std::vector<Fault> faults;
+    // "NAME=value" entries that replace or add to the inherited environment.
+    std::vector<std::string> environment;
     bool nonblocking_output = false;  // O_NONBLOCK on the child's end of output
     bool nonblocking_error = false;   // O_NONBLOCK on the child's end of error
     bool fill_error_first = false;    // the error pipe is full when the child starts
     bool stop_and_continue = false;   // SIGSTOP and SIGCONT the child after each read
     std::optional<rlim_t> address_space_limit;  // RLIMIT_AS of the child, in bytes
+    std::optional<rlim_t> data_limit;           // RLIMIT_DATA of the child, in bytes
     std::optional<rlim_t> file_size_limit;      // RLIMIT_FSIZE of the child, in bytes
     std::size_t read_size = 65536;              // bytes the reader takes at a time
     std::chrono::microseconds read_pause{0};    // the reader's pause after each read
