@@ -1,72 +1,47 @@
-# The documents every Debian package carries in usr/share/doc/<package>:
-# a machine-readable copyright file made from LICENSE, and a changelog in
-# Debian's format made from CHANGELOG.md. Also the time the packages are
-# dated with, taken from the newest changelog entry, so that two package
-# builds of one commit are byte for byte the same.
+# The documents every Debian package carries in usr/share/doc/<package>: a
+# machine-readable copyright file made from LICENSE, and a changelog in
+# Debian's format made from CHANGELOG.md, whose entries are
+# "## VERSION (YYYY-MM-DD)" headings with "- " items below them.
+find_program(QUIRT_FORMAT_DATE date REQUIRED)
 
-# Days from 1970-01-01 to the given date (the proleptic Gregorian calendar).
-function(quirt_format_days_since_epoch year month day out)
-    if(month LESS_EQUAL 2)
-        math(EXPR year "${year} - 1")
-    endif()
-    math(EXPR era "${year} / 400")
-    math(EXPR year_of_era "${year} - ${era} * 400")
-    math(EXPR shifted_month "(${month} + 9) % 12")
-    math(EXPR day_of_year "(153 * ${shifted_month} + 2) / 5 + ${day} - 1")
-    math(EXPR day_of_era
-        "${year_of_era} * 365 + ${year_of_era} / 4 - ${year_of_era} / 100 + ${day_of_year}")
-    math(EXPR days "${era} * 146097 + ${day_of_era} - 719468")
-    set(${out} ${days} PARENT_SCOPE)
+# The date as Debian's changelog writes it, "Fri, 11 Dec 2026 00:00:00 +0000".
+function(quirt_format_changelog_date date out)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C
+            ${QUIRT_FORMAT_DATE} -u -d ${date} "+%a, %d %b %Y %H:%M:%S +0000"
+        OUTPUT_VARIABLE text OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    set(${out} ${text} PARENT_SCOPE)
 endfunction()
 
-# "Fri, 11 Dec 2026 00:00:00 +0000" for a date, as Debian's changelog wants.
-function(quirt_format_changelog_date year month day out)
-    quirt_format_days_since_epoch(${year} ${month} ${day} days)
-    math(EXPR weekday "(${days} + 4) % 7")  # 1970-01-01 was a Thursday
-    set(weekdays Sun Mon Tue Wed Thu Fri Sat)
-    list(GET weekdays ${weekday} weekday_name)
-    math(EXPR month_index "${month} - 1")
-    set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-    list(GET months ${month_index} month_name)
-    math(EXPR day "${day}")
-    if(day LESS 10)
-        set(day "0${day}")
-    endif()
-    set(${out} "${weekday_name}, ${day} ${month_name} ${year} 00:00:00 +0000" PARENT_SCOPE)
-endfunction()
-
-# Writes Debian's changelog for the package from CHANGELOG.md, whose entries
-# are "## VERSION (YYYY-MM-DD)" headings with "- " items below them; sets
-# out_epoch to the newest entry's date in seconds since 1970.
-function(quirt_format_debian_changelog markdown package maintainer output out_epoch)
+# Writes Debian's changelog for the package from CHANGELOG.md; sets
+# out_date to the newest entry's date, YYYY-MM-DD, and out_epoch to that
+# date in seconds since 1970.
+function(quirt_format_debian_changelog markdown package maintainer output out_date out_epoch)
     file(STRINGS ${markdown} lines)
     set(text "")
-    set(epoch "")
+    set(newest "")
     set(trailer "")
     foreach(line IN LISTS lines)
-        if(line MATCHES "^## ([^ ]+) \\(([0-9]+)-([0-9]+)-([0-9]+)\\)$")
-            set(version ${CMAKE_MATCH_1})
-            set(year ${CMAKE_MATCH_2})
-            set(month ${CMAKE_MATCH_3})
-            set(day ${CMAKE_MATCH_4})
-            string(APPEND text "${trailer}${package} (${version}) unstable; urgency=medium\n\n")
-            quirt_format_changelog_date(${year} ${month} ${day} date)
-            set(trailer "\n -- ${maintainer}  ${date}\n\n")
-            if(epoch STREQUAL "")
-                quirt_format_days_since_epoch(${year} ${month} ${day} days)
-                math(EXPR epoch "${days} * 86400")
+        if(line MATCHES "^## ([^ ]+) \\(([0-9]+-[0-9]+-[0-9]+)\\)$")
+            string(APPEND text "${trailer}${package} (${CMAKE_MATCH_1}) unstable; urgency=medium\n\n")
+            if(newest STREQUAL "")
+                set(newest ${CMAKE_MATCH_2})
             endif()
+            quirt_format_changelog_date(${CMAKE_MATCH_2} date)
+            set(trailer "\n -- ${maintainer}  ${date}\n\n")
         elseif(trailer AND line MATCHES "^- (.*)$")
             string(APPEND text "  * ${CMAKE_MATCH_1}\n")
         elseif(trailer AND line MATCHES "^  (.*)$")
             string(APPEND text "    ${CMAKE_MATCH_1}\n")
         endif()
     endforeach()
-    if(epoch STREQUAL "")
+    if(newest STREQUAL "")
         message(FATAL_ERROR "${markdown} has no entry headed \"## VERSION (YYYY-MM-DD)\"")
     endif()
     string(REGEX REPLACE "\n\n$" "\n" trailer "${trailer}")
     file(WRITE ${output} "${text}${trailer}")
+    execute_process(COMMAND ${QUIRT_FORMAT_DATE} -u -d ${newest} +%s
+        OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    set(${out_date} ${newest} PARENT_SCOPE)
     set(${out_epoch} ${epoch} PARENT_SCOPE)
 endfunction()
 

@@ -1,6 +1,7 @@
 #include <quirt_format/request.hpp>
 
 #include <cstddef>
+#include <numeric>
 
 namespace quirt_format {
 namespace {
@@ -13,11 +14,8 @@ using Words = std::span<const std::string_view>;
 std::size_t size_of(std::string_view text) { return text.size(); }
 
 std::size_t size_of(Words words) {  // at least one word
-    std::size_t size = words.size() - 1;
-    for (const std::string_view word : words) {
-        size += word.size();
-    }
-    return size;
+    return std::accumulate(words.begin(), words.end(), words.size() - 1,
+                           [](std::size_t size, std::string_view word) { return size + word.size(); });
 }
 
 void append(std::string& text, std::string_view piece) { text.append(piece); }

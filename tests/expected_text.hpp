@@ -6,6 +6,10 @@
 
 namespace quirt_format::testing {
 
+// The line for the arguments x d: the request most end-to-end tests make.
+inline constexpr const char* REQUEST_LINE =
+    "[0 %brax [%base %eval %noun [%pim-eval ['x' [d ~]]]]]\n";
+
 inline std::string expected_usage(std::string_view program_name) {
     return "Usage:\n"
            "    " + std::string{program_name} + " [options] <velk> [<dependency> ...]\n"
@@ -20,6 +24,10 @@ inline std::string expected_usage(std::string_view program_name) {
 inline std::string expected_failure(std::string_view message,
                                     std::string_view program_name = "quirt-format") {
     return std::string{message} + "\n" + expected_usage(program_name);
+}
+
+inline std::string stdout_failure(std::string_view reason) {
+    return "quirt-format: failed printing to stdout: " + std::string{reason} + "\n";
 }
 
 }  // namespace quirt_format::testing

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks what a user, a packager and a C++ programmer get: the installed
 # files, the manual page and completions, the plain CMake build, the
-# library from find_package, pkg-config and FetchContent, and Debian
-# packages that lintian accepts and that build the same twice.
+# library from find_package, the build tree, pkg-config and FetchContent,
+# and Debian packages that lintian accepts and that build the same twice.
 # Run after `cmake --workflow --preset release` and `cmake --workflow --preset package`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -65,10 +65,15 @@ for shell_and_file in bash:share/bash-completion/completions/quirt-format \
     ((status == 0 || status == 77)) || fail "${shell_and_file%%:*} completion answers"
 done
 
-step "the library: find_package with each container, pkg-config, FetchContent"
-cmake -S tests/consumer -B "$scratch/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" > /dev/null
+step "the library: every form of words from find_package (under ASan and UBSan), the build tree, pkg-config and FetchContent"
+sanitize=-fsanitize=address,undefined
+cmake -S tests/consumer -B "$scratch/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_CXX_FLAGS="$sanitize -fno-sanitize-recover=all" -DCMAKE_EXE_LINKER_FLAGS="$sanitize" > /dev/null
 cmake --build "$scratch/consumer" > /dev/null || fail "the find_package consumer does not build"
 same "$("$scratch/consumer/consumer")" "$consumer_line" "find_package consumer"
+cmake -S tests/consumer -B "$scratch/build-tree-consumer" -G Ninja -Dquirt-format_DIR="$PWD/$release" > /dev/null
+cmake --build "$scratch/build-tree-consumer" > /dev/null || fail "the consumer of the build tree does not build"
+same "$("$scratch/build-tree-consumer/consumer")" "$consumer_line" "consumer of the build tree"
 flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs quirt-format) ||
     fail "pkg-config does not find quirt-format"
 # shellcheck disable=SC2086 # the flags are words

@@ -172,11 +172,31 @@ std::vector<std::string> child_environment(const Launch& launch) {
     return environment;
 }
 
-Command tool_command(const Launch& launch) {
-    const char* const valgrind = std::getenv("QUIRT_FORMAT_VALGRIND");
-    if (valgrind == nullptr || *valgrind == '\0') {
-        return {tool_path(), launch.arguments, child_environment(launch), {}};
+// The program's path: as given when it holds a slash, otherwise the first
+// executable of that name in a directory of PATH.
+std::string find_program(const std::string& name) {
+    if (name.find('/') != std::string::npos) {
+        return name;
     }
+    const char* const path = std::getenv("PATH");
+    std::string_view directories = path == nullptr ? "" : path;
+    while (!directories.empty()) {
+        const std::size_t end = std::min(directories.find(':'), directories.size());
+        std::string candidate = std::string{directories.substr(0, end)} + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+        directories.remove_prefix(std::min(end + 1, directories.size()));
+    }
+    throw std::runtime_error(name + " is not on PATH");
+}
+
+Command tool_command(const Launch& launch) {
+    const std::string tool = QUIRT_FORMAT_TOOL_PATH;
+    if (!under_valgrind()) {
+        return {tool, launch.arguments, child_environment(launch), {}};
+    }
+    const std::string valgrind = find_program(std::getenv("QUIRT_FORMAT_VALGRIND"));
     if (launch.arguments.empty() || launch.arguments.front() != "quirt-format") {
         throw std::logic_error("under valgrind argument zero can only be quirt-format");
     }
@@ -195,7 +215,6 @@ Command tool_command(const Launch& launch) {
                               "--log-file=" + command.valgrind_log});
     command.arguments.insert(command.arguments.end(), launch.arguments.begin(),
                              launch.arguments.end());
-    const std::string tool = tool_path();
     const std::string directory = tool.substr(0, tool.rfind('/'));
     for (std::string& entry : child_environment(launch)) {
         command.environment.push_back(entry.starts_with("PATH=")
@@ -244,7 +263,6 @@ void limit(int resource, const std::optional<rlim_t>& value) {
             ::close(target);
         }
     }
-    limit(RLIMIT_AS, launch.address_space_limit);
     limit(RLIMIT_DATA, launch.data_limit);
     limit(RLIMIT_FSIZE, launch.file_size_limit);
     limit(RLIMIT_CORE, 0);  // an aborted run leaves no core file behind
@@ -360,17 +378,13 @@ std::string read_file(int descriptor) {
 
 }  // namespace
 
-std::string tool_path() {
-    return QUIRT_FORMAT_TOOL_PATH;
-}
-
 bool under_valgrind() {
     const char* const valgrind = std::getenv("QUIRT_FORMAT_VALGRIND");
     return valgrind != nullptr && *valgrind != '\0';
 }
 
-bool argument_zero_is_kept() {
-    return !under_valgrind();
+bool tool_is_sanitized() {
+    return QUIRT_FORMAT_TOOL_SANITIZED != 0;
 }
 
 ProcessResult run_process(const Launch& launch) {
@@ -407,11 +421,17 @@ ProcessResult run_process(const Launch& launch) {
     if (connections[0].parent >= 0) {
         ::close(connections[0].parent);  // the tool reads nothing
     }
+    std::optional<int> status;
+    if (launch.read_after_exit) {
+        status = wait_for(child, deadline);
+    }
     std::this_thread::sleep_for(launch.read_delay);
     const bool output_is_file = launch.output == Stream::file;
     collect(launch, child, output_is_file ? -1 : connections[1].parent, connections[2].parent,
             deadline, result);
-    const int status = wait_for(child, deadline);
+    if (!status) {
+        status = wait_for(child, deadline);
+    }
     if (output_is_file) {
         result.output = read_file(connections[1].parent);
         ::close(connections[1].parent);
@@ -419,27 +439,12 @@ ProcessResult run_process(const Launch& launch) {
     if (!command.valgrind_log.empty()) {
         report_valgrind_log(command.valgrind_log);
     }
-    if (WIFEXITED(status)) {
-        result.exit_status = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.signal = WTERMSIG(status);
+    if (WIFEXITED(*status)) {
+        result.exit_status = WEXITSTATUS(*status);
+    } else if (WIFSIGNALED(*status)) {
+        result.signal = WTERMSIG(*status);
     }
     return result;
-}
-
-ProcessResult run_process(std::vector<std::string> arguments, Stream input, Stream output,
-                          Stream error) {
-    Launch launch;
-    launch.arguments = std::move(arguments);
-    launch.input = input;
-    launch.output = output;
-    launch.error = error;
-    return run_process(launch);
-}
-
-ProcessResult run_tool(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "quirt-format");
-    return run_process(std::move(arguments));
 }
 
 }  // namespace quirt_format::testing

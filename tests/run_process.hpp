@@ -35,26 +35,29 @@ struct Fault {
     unsigned long argument_value = 0;
 };
 
+// How to start the tool: every field has a default, so a test names only
+// what it changes, as in
+//     run_process({.arguments = {"quirt-format", "x"}, .output = Stream::dev_full})
 struct Launch {
     // The whole argument vector, argument zero included; empty starts the
     // process with no arguments at all.
-    std::vector<std::string> arguments;
+    std::vector<std::string> arguments{};
     Stream input = Stream::dev_null;
     Stream output = Stream::captured;
     Stream error = Stream::captured;
-    std::vector<Fault> faults;
+    std::vector<Fault> faults{};
     // "NAME=value" entries that replace or add to the inherited environment.
-    std::vector<std::string> environment;
+    std::vector<std::string> environment{};
     bool nonblocking_output = false;  // O_NONBLOCK on the child's end of output
     bool nonblocking_error = false;   // O_NONBLOCK on the child's end of error
     bool fill_error_first = false;    // the error pipe is full when the child starts
     bool stop_and_continue = false;   // SIGSTOP and SIGCONT the child after each read
-    std::optional<rlim_t> address_space_limit;  // RLIMIT_AS of the child, in bytes
-    std::optional<rlim_t> data_limit;           // RLIMIT_DATA of the child, in bytes
-    std::optional<rlim_t> file_size_limit;      // RLIMIT_FSIZE of the child, in bytes
+    std::optional<rlim_t> data_limit{};         // RLIMIT_DATA of the child, in bytes
+    std::optional<rlim_t> file_size_limit{};    // RLIMIT_FSIZE of the child, in bytes
     std::size_t read_size = 65536;              // bytes the reader takes at a time
     std::chrono::microseconds read_pause{0};    // the reader's pause after each read
     std::chrono::milliseconds read_delay{0};    // how long the reader waits to start
+    bool read_after_exit = false;               // the reader waits until the child has ended
     std::chrono::seconds time_limit{30};        // then the child is killed
 };
 
@@ -67,25 +70,15 @@ struct ProcessResult {
     std::size_t error_filler = 0;  // with fill_error_first, the bytes at the start of error
 };
 
-// The path of the quirt-format executable under test.
-std::string tool_path();
-
-// False when the tool runs under valgrind (QUIRT_FORMAT_VALGRIND names it):
-// argument zero is then always "quirt-format", and an empty argument
-// vector cannot be passed on.
-bool argument_zero_is_kept();
-
-// True when the tool runs under valgrind.
-bool under_valgrind();
-
 ProcessResult run_process(const Launch& launch);
 
-// The whole argument vector and the three standard descriptors.
-ProcessResult run_process(std::vector<std::string> arguments, Stream input = Stream::dev_null,
-                          Stream output = Stream::captured, Stream error = Stream::captured);
+// True when the tool runs under valgrind (QUIRT_FORMAT_VALGRIND names it):
+// argument zero is then always "quirt-format", an empty argument vector
+// cannot be passed on, and valgrind's own files take closed descriptors.
+bool under_valgrind();
 
-// Shorthand: argument zero "quirt-format", then the given arguments, with
-// both output streams captured.
-ProcessResult run_tool(std::vector<std::string> arguments);
+// True when the tool is built with sanitizers, which reserve terabytes of
+// address space: no memory limit can test it.
+bool tool_is_sanitized();
 
 }  // namespace quirt_format::testing

@@ -98,8 +98,34 @@ TEST(QuoteForTerminal, QuotesOnlyTextWithControlCharacters) {
     }
 }
 
+struct EscapeCase {
+    std::string_view text;
+    std::string_view shown;
+};
+
+// The UTF-8 diagnostic shows every byte outside printable ASCII, and the
+// quote and backslash, as \xNN: each control byte, then mixed texts.
+constexpr auto ESCAPE_CASES = std::to_array<EscapeCase>({
+    {"\x00"sv, R"(\x00)"}, {"\x01"sv, R"(\x01)"}, {"\x02"sv, R"(\x02)"},
+    {"\x03"sv, R"(\x03)"}, {"\x04"sv, R"(\x04)"}, {"\x05"sv, R"(\x05)"},
+    {"\x06"sv, R"(\x06)"}, {"\x07"sv, R"(\x07)"}, {"\x08"sv, R"(\x08)"},
+    {"\x09"sv, R"(\x09)"}, {"\x0A"sv, R"(\x0A)"}, {"\x0B"sv, R"(\x0B)"},
+    {"\x0C"sv, R"(\x0C)"}, {"\x0D"sv, R"(\x0D)"}, {"\x0E"sv, R"(\x0E)"},
+    {"\x0F"sv, R"(\x0F)"}, {"\x10"sv, R"(\x10)"}, {"\x11"sv, R"(\x11)"},
+    {"\x12"sv, R"(\x12)"}, {"\x13"sv, R"(\x13)"}, {"\x14"sv, R"(\x14)"},
+    {"\x15"sv, R"(\x15)"}, {"\x16"sv, R"(\x16)"}, {"\x17"sv, R"(\x17)"},
+    {"\x18"sv, R"(\x18)"}, {"\x19"sv, R"(\x19)"}, {"\x1A"sv, R"(\x1A)"},
+    {"\x1B"sv, R"(\x1B)"}, {"\x1C"sv, R"(\x1C)"}, {"\x1D"sv, R"(\x1D)"},
+    {"\x1E"sv, R"(\x1E)"}, {"\x1F"sv, R"(\x1F)"}, {"\x7F"sv, R"(\x7F)"},
+    {R"(a"b\c~ )", R"(a\x22b\x5Cc~ )"},
+    {"\xC3\xA9\xFF"sv, R"(\xC3\xA9\xFF)"},
+    {" !09AZaz{}"sv, " !09AZaz{}"sv},
+});
+
 TEST(EscapeForTerminal, EscapesEverythingButPrintableAscii) {
-    EXPECT_EQ(escape_for_terminal("a\"b\\c~ \x7F\xC3\xA9\n"), "a\\x22b\\x5Cc~ \\x7F\\xC3\\xA9\\x0A");
+    for (const EscapeCase& c : ESCAPE_CASES) {
+        EXPECT_EQ(escape_for_terminal(c.text), c.shown) << c.shown;
+    }
 }
 
 }  // namespace
