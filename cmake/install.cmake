@@ -18,14 +18,16 @@ endfunction()
 
 install(TARGETS quirt-format RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
 
-configure_file(doc/quirt-format.1.in quirt-format.1 @ONLY)
-quirt_format_gzip(${CMAKE_CURRENT_BINARY_DIR}/quirt-format.1
-    ${CMAKE_CURRENT_BINARY_DIR}/quirt-format.1.gz)
-
+# The release's date, for the manual page and the packages' time stamps, is
+# the newest changelog entry's.
 quirt_format_debian_changelog(${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_NAME}
     "${QUIRT_FORMAT_MAINTAINER}" ${CMAKE_CURRENT_BINARY_DIR}/changelog QUIRT_FORMAT_RELEASE_DATE
     QUIRT_FORMAT_RELEASE_EPOCH)
 quirt_format_gzip(${CMAKE_CURRENT_BINARY_DIR}/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+
+configure_file(doc/quirt-format.1.in quirt-format.1 @ONLY)
+quirt_format_gzip(${CMAKE_CURRENT_BINARY_DIR}/quirt-format.1
+    ${CMAKE_CURRENT_BINARY_DIR}/quirt-format.1.gz)
 quirt_format_debian_copyright(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_NAME}
     ${CMAKE_CURRENT_BINARY_DIR}/copyright)
 add_custom_target(quirt_format_compressed_documents ALL
@@ -34,19 +36,24 @@ add_custom_target(quirt_format_compressed_documents ALL
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quirt-format.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
 
-# Debian's zsh reads completions of packages in /usr from vendor-completions;
-# site-functions is for the local administrator's.
-if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
-    set(QUIRT_FORMAT_ZSH_COMPLETIONS ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
-else()
-    set(QUIRT_FORMAT_ZSH_COMPLETIONS ${CMAKE_INSTALL_DATADIR}/zsh/site-functions)
-endif()
 install(FILES completions/quirt-format.bash RENAME quirt-format
     DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT runtime)
-install(FILES completions/_quirt-format
-    DESTINATION ${QUIRT_FORMAT_ZSH_COMPLETIONS} COMPONENT runtime)
 install(FILES completions/quirt-format.fish
     DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d COMPONENT runtime)
+# Debian's zsh reads the completions of packages in /usr from
+# vendor-completions, and site-functions is for everything else: the place
+# follows the prefix of the install itself (cmake --install --prefix, or a
+# package), not the one the build was configured with.
+install(CODE "
+    string(REGEX REPLACE \"/+$\" \"\" prefix \"\${CMAKE_INSTALL_PREFIX}\")
+    if(prefix STREQUAL \"/usr\")
+        set(zsh_completions vendor-completions)
+    else()
+        set(zsh_completions site-functions)
+    endif()
+    file(INSTALL \"${PROJECT_SOURCE_DIR}/completions/_quirt-format\"
+        DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/zsh/\${zsh_completions}\")"
+    COMPONENT runtime)
 
 foreach(component_and_package IN ITEMS runtime:quirt-format development:quirt-format-dev)
     string(REPLACE ":" ";" component_and_package ${component_and_package})
@@ -55,9 +62,16 @@ foreach(component_and_package IN ITEMS runtime:quirt-format development:quirt-fo
     install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
 endforeach()
+# The lintian override is a packager's file: only the Debian package, whose
+# CPack run says so in the environment, carries it.
 if(QUIRT_FORMAT_STATIC)
-    install(FILES cmake/quirt-format.lintian-overrides RENAME quirt-format
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT runtime)
+    install(CODE "
+    if(DEFINED ENV{QUIRT_FORMAT_DEBIAN_PACKAGE})
+        file(INSTALL \"${PROJECT_SOURCE_DIR}/cmake/quirt-format.lintian-overrides\"
+            DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/lintian/overrides\"
+            RENAME quirt-format)
+    endif()"
+        COMPONENT runtime)
 endif()
 
 set(QUIRT_FORMAT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/quirt-format)
@@ -95,7 +109,8 @@ set(CPACK_PACKAGE_CONTACT "${QUIRT_FORMAT_MAINTAINER}")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_GENERATOR DEB TGZ)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
-set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+# The tarball keeps the build's prefix; a Debian package is for /usr.
+set(CPACK_QUIRT_FORMAT_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
 # Every time inside the packages is the newest changelog entry's date.

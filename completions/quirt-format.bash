@@ -2,8 +2,10 @@
 # bash-completion package.
 #
 # The tool reads options only before the expression, so -h and -k are
-# offered only while every word so far is -k; after -h, the expression or
-# anything else, nothing is offered (not even file names).
+# offered only while every word so far is -k, and only once the word begins
+# with "-": a lone candidate would otherwise be inserted into an empty word
+# and turn the command into another. After -h, the expression or anything
+# else, nothing is offered (not even file names).
 _quirt_format() {
     # The caller's IFS must not split the word list otherwise.
     local IFS=$' \t\n'
@@ -14,7 +16,7 @@ _quirt_format() {
         [[ ${COMP_WORDS[index]} == -k ]] || return 0
         options="-h"
     done
-    if [[ -z $current || $current == -* ]]; then
+    if [[ $current == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$current")
     fi
     return 0

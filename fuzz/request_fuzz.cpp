@@ -41,15 +41,17 @@ std::string expected_line(std::string_view thread_name, std::string_view express
                           const std::vector<std::string_view>& words) {
     std::string element = "[%pim-eval ";
     if (words.empty()) {
-        element += "'" + std::string{expression} + "']";
+        element.append("'").append(expression).append("']");
     } else {
         std::string joined;
         for (std::size_t index = 0; index < words.size(); ++index) {
-            joined += (index == 0 ? "" : " ") + std::string{words[index]};
+            joined.append(index == 0 ? "" : " ").append(words[index]);
         }
-        element += "['" + std::string{expression} + "' [" + joined + " ~]]]";
+        element.append("['").append(expression).append("' [").append(joined).append(" ~]]]");
     }
-    return "[0 %brax [%base " + std::string{thread_name} + " %noun " + element + "]]";
+    std::string line = "[0 %brax [%base ";
+    line.append(thread_name).append(" %noun ").append(element).append("]]");
+    return line;
 }
 
 }  // namespace

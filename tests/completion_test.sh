@@ -9,16 +9,16 @@ file=$2
 
 # command line (the cursor at its end) | bash's answers | fish's | zsh's, each
 # sorted and joined by ", ", so that one candidate "-h -k" shows as such.
-# fish offers options only once a word begins with "-". zsh's headings and
-# messages are shown in parentheses; it offers options once a word begins
-# with "-", and shows nothing at all after -h.
+# Every shell offers options only once a word begins with "-", so that none
+# inserts an option into an empty word. zsh's headings and messages are
+# shown in parentheses; it shows nothing at all after -h.
 cases=(
-    'quirt-format |-h, -k||(Velk expression)'
+    'quirt-format |||(Velk expression)'
     'quirt-format -|-h, -k|-h, -k|(Velk expression), (option), -h, -k'
     'quirt-format -k|-k|-k|(option), -k'
     'quirt-format -h|-h|-h|(option), -h'
-    'quirt-format -k |-h||(Velk expression)'
-    'quirt-format -k -k |-h||(Velk expression)'
+    'quirt-format -k |||(Velk expression)'
+    'quirt-format -k -k |||(Velk expression)'
     'quirt-format -k -|-h|-h|(Velk expression), (option), -h'
     'quirt-format -h |||'
     'quirt-format -h -|||'

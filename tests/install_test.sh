@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Checks what a user, a packager and a C++ programmer get: the installed
-# files, the manual page and completions, the plain CMake build, the
-# library from find_package, the build tree, pkg-config and FetchContent,
-# and Debian packages that lintian accepts and that build the same twice.
+# Checks what a user, a packager and a C++ programmer get: the README's
+# commands, examples and snippets, the installed files, the manual page and
+# completions, the plain CMake build, the library from find_package, the
+# build tree, pkg-config and FetchContent, and Debian packages that lintian
+# accepts and that build the same twice.
 # Run after `cmake --workflow --preset release` and `cmake --workflow --preset package`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,10 +11,14 @@ release=build/release
 package=build/package
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-prefix=$scratch/prefix
+# A home of the user's own, so that the README's "~/.local" lines work as written.
+export HOME=$scratch/home
+prefix=$HOME/.local
+mkdir -p "$HOME"
 line="[0 %brax [%base %eval %noun [%pim-eval ['(add 1 2)' [dep1 ~]]]]]"
 consumer_line="[0 %brax [%base %murl-eval %noun [%pim-eval ['(add 1 2)' [dep1 dep2 ~]]]]]"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$release/CMakeCache.txt")
+release_date=$(sed -n 's/^## [^ ]* (\([0-9-]*\))$/\1/p' CHANGELOG.md | head -1)
 architecture=$(dpkg --print-architecture)
 
 fail() { echo "install check FAILED: $*" >&2; exit 1; }
@@ -26,6 +31,49 @@ is_gzip_without_name_or_time() {
     header=$(od -An -tx1 -N8 "$1" | tr -d ' \n')
     [[ ${header:0:6} == 1f8b08 && ${header:6:2} == 00 && ${header:8:8} == 00000000 ]]
 }
+# The lines of the README's code block that contains the given line.
+readme_block_with() {
+    awk -v wanted="$1" '/^```/ { if (inside && found) exit; inside = !inside; block = ""; next }
+        inside { block = block $0 "\n"; if (index($0, wanted)) found = 1 }
+        END { if (found) printf "%s", block }' README.md
+}
+# Runs each "$ quirt-format ..." line of the text on standard input and
+# compares what it prints with the lines that follow it there.
+check_examples() {
+    local source=$1 command="" expected="" got count=0
+    local -a lines
+    mapfile -t lines
+    lines+=('$ ')
+    for entry in "${lines[@]}"; do
+        if [[ $entry == '$ '* ]]; then
+            if [[ -n $command ]]; then
+                got=$(eval "${command#$ }") || fail "$source: '$command' failed"
+                same "$got" "${expected%$'\n'}" "$source: $command"
+                count=$((count + 1))
+            fi
+            command=$entry expected=""
+        elif [[ -n $command ]]; then
+            expected+=$entry$'\n'
+        fi
+    done
+    ((count > 0)) || fail "$source has no examples"
+}
+
+step "the README's set-up commands are the ones CI runs, and install what CI installs"
+setup=$(readme_block_with 'cmake --workflow --preset test')
+[[ $(sed -n 1p <<< "$setup") =~ ^apt-get\ update\ \&\&\ apt-get\ install\ -y\ ([a-z0-9+ -]+)\ \&\&\ (cmake\ --workflow\ .*)$ ]] ||
+    fail "the README's first set-up command does not install, build and run: $(sed -n 1p <<< "$setup")"
+build_command=${BASH_REMATCH[2]}
+ci_packages=" $(sed -n '/^packages=(/,/)/p' .ci/run | tr -d '()\n' | sed 's/packages=//') "
+for each in ${BASH_REMATCH[1]}; do
+    [[ $ci_packages == *" $each "* ]] || fail "the README installs $each, which .ci/run does not"
+done
+for each in cmake ninja-build g++ libgtest-dev; do
+    [[ " ${BASH_REMATCH[1]} " == *" $each "* ]] || fail "the README's set-up does not install $each"
+done
+grep -qxF "$build_command" .ci/run || fail ".ci/run does not run the README's '$build_command'"
+grep -qxF "$(sed -n 2p <<< "$setup")" .ci/run || fail ".ci/run does not run the README's second command"
+same "$(wc -l <<< "$setup")" 2 "the number of set-up commands"
 
 step "cmake --install: every file, in a prefix of the user's"
 cmake --install "$release" --prefix "$prefix" > /dev/null
@@ -38,22 +86,54 @@ for file in bin/quirt-format share/man/man1/quirt-format.1.gz \
     share/doc/quirt-format-dev/copyright share/doc/quirt-format-dev/changelog.gz; do
     [[ -f $prefix/$file ]] || fail "$file is not installed"
 done
+[[ ! -e $prefix/share/lintian ]] || fail "cmake --install writes the lintian override, a packager's file"
 same "$("$prefix/bin/quirt-format" '(add 1 2)' dep1)" "$line" "installed tool"
 is_static "$prefix/bin/quirt-format" || fail "the release tool is not linked statically"
 grep -q "^Copyright: $(sed -n 's/^Copyright (c) //p' LICENSE)\$" "$prefix/share/doc/quirt-format/copyright" ||
     fail "the copyright file does not carry LICENSE's copyright"
 grep -q '^License: Expat$' "$prefix/share/doc/quirt-format/copyright" || fail "the copyright file names no licence"
 
-step "the manual page: compressed reproducibly, no groff warnings, every section"
+step "the zsh completion's place follows the prefix given at install time"
+DESTDIR=$scratch/destdir cmake --install "$release" --prefix /usr > /dev/null
+[[ -f $scratch/destdir/usr/share/zsh/vendor-completions/_quirt-format ]] ||
+    fail "configured for /usr/local and installed into /usr, the zsh completion is not in vendor-completions"
+[[ ! -e $scratch/destdir/usr/share/zsh/site-functions ]] || fail "an install into /usr writes site-functions"
+
+step "the README's examples and its claims about the command line"
+PATH=$prefix/bin:$PATH check_examples README < <(readme_block_with '$ quirt-format foo dep1 dep2')
+escape=$'\e'
+same "$("$prefix/bin/quirt-format" x "$escape[2J")" "[0 %brax [%base %eval %noun [%pim-eval ['x' [$escape[2J ~]]]]]" \
+    "a control sequence on standard output"
+for claim in 'Standard output is not escaped' "quirt-format -5" "quirt-format -- x" \
+    'when argument zero is empty or missing' 'outside printable ASCII, and every `"` and `\`'; do
+    tr -s '\n ' ' ' < README.md | grep -qF -- "$claim" || fail "the README does not say: $claim"
+done
+
+step "the manual page: the release's date, its examples, messages whole at any width, no groff warnings"
 manual=$prefix/share/man/man1/quirt-format.1.gz
 is_gzip_without_name_or_time "$manual" || fail "the manual page is not compressed with gzip -9n"
 is_gzip_without_name_or_time "$prefix/share/doc/quirt-format/changelog.gz" ||
     fail "the changelog is not compressed with gzip -9n"
 warnings=$(zcat "$manual" | groff -man -ww -z 2>&1) || fail "groff failed: $warnings"
 [[ -z $warnings ]] || fail "manual page warnings: $warnings"
-zcat "$manual" | grep -q "^\.TH .*quirt\\\\-format $version" || fail "manual page header lacks version $version"
-for section in NAME SYNOPSIS DESCRIPTION OPTIONS OUTPUT 'EXIT STATUS' EXAMPLES 'SEE ALSO'; do
+same "$(zcat "$manual" | sed -n 's/^\.TH [^ ]* 1 \([^ ]*\) "quirt\\-format \([^"]*\)".*/\1 \2/p')" \
+    "$release_date $version" "the manual page's date and version"
+for section in NAME SYNOPSIS DESCRIPTION OPTIONS OUTPUT 'EXIT STATUS' DIAGNOSTICS EXAMPLES 'SEE ALSO'; do
     zcat "$manual" | grep -q "^\.SH \"\?$section\"\?$" || fail "manual page lacks section $section"
+done
+same "$(zcat "$manual" | sed -n '/^\.SH "\?SEE ALSO/,$p' | grep '^\.BR' | tr '\n' ' ')" '.BR utf\-8 (7) ' \
+    "the manual page's SEE ALSO"
+for width in 40 60 80 100 120; do
+    text=$(zcat "$manual" | groff -man -Tascii -P-cbou -rLL=$((width - 2))n 2> /dev/null)
+    for message in 'ERROR: no command' 'Invalid option: ' 'failed printing to stdout: ' \
+        'is not valid UTF-8: ' 'quirt-format: out of memory'; do
+        grep -qF -- "$message" <<< "$text" || fail "at $width columns the manual page breaks '$message'"
+    done
+    PATH=$prefix/bin:$PATH check_examples "the manual page at $width columns" \
+        < <(sed -n '/^EXAMPLES/,/^SEE ALSO/p' <<< "$text" | sed -n 's/^ *\(\$ quirt-format\)/\1/p; s/^ *\(\[0 %brax\)/\1/p')
+done
+for claim in 'Standard output is not escaped' 'an expression can never begin with' 'an empty one counts as absent'; do
+    zcat "$manual" | tr -s '\n ' ' ' | grep -qF -- "$claim" || fail "the manual page does not say: $claim"
 done
 
 step "the completions' answers from the installed files"
@@ -65,7 +145,28 @@ for shell_and_file in bash:share/bash-completion/completions/quirt-format \
     ((status == 0 || status == 77)) || fail "${shell_and_file%%:*} completion answers"
 done
 
-step "the library: every form of words from find_package (under ASan and UBSan), the build tree, pkg-config and FetchContent"
+step "the README's line for each shell turns the completions on under ~/.local"
+completions=$(readme_block_with 'fish_complete_path')
+bash_line=$(grep '# bash,' <<< "$completions")
+zsh_line=$(grep '# zsh,' <<< "$completions")
+fish_line=$(grep '# fish,' <<< "$completions")
+[[ -n $bash_line && -n $zsh_line && -n $fish_line ]] || fail "the README lacks a line for bash, zsh or fish"
+bash --norc -c "$bash_line
+complete -p quirt-format" | grep -q _quirt_format || fail "bash: $bash_line"
+if command -v zsh > /dev/null; then
+    same "$(zsh -f -c "$zsh_line
+autoload -Uz compinit && compinit -u -d $HOME/.zcompdump && print -r -- \${_comps[quirt-format]}")" \
+        _quirt-format "zsh: $zsh_line"
+fi
+if command -v fish > /dev/null; then
+    # In the start-up file the README names; fish completes only a command it finds.
+    mkdir -p "$HOME/.config/fish"
+    echo "$fish_line" > "$HOME/.config/fish/config.fish"
+    same "$(PATH=$prefix/bin:$PATH fish -c "complete -C 'quirt-format -'" | cut -f1 | sort | tr '\n' ' ')" \
+        "-h -k " "fish: $fish_line"
+fi
+
+step "the library: every form of words from find_package (under ASan and UBSan), the build tree, pkg-config"
 sanitize=-fsanitize=address,undefined
 cmake -S tests/consumer -B "$scratch/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
     -DCMAKE_CXX_FLAGS="$sanitize -fno-sanitize-recover=all" -DCMAKE_EXE_LINKER_FLAGS="$sanitize" > /dev/null
@@ -80,12 +181,28 @@ flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs quirt-f
 c++ -std=c++20 -o "$scratch/pkg-config-consumer" tests/consumer/main.cpp $flags ||
     fail "the pkg-config consumer does not build"
 same "$("$scratch/pkg-config-consumer")" "$consumer_line" "pkg-config consumer"
+
+step "FetchContent: the source tree as a subproject, and the README's snippet from a file:// clone"
 cmake -S tests/subproject -B "$scratch/subproject" -G Ninja -DQUIRT_FORMAT_SOURCE_DIR="$PWD" > /dev/null ||
     fail "the FetchContent consumer does not configure"
 cmake --build "$scratch/subproject" > /dev/null || fail "the FetchContent consumer does not build"
 same "$("$scratch/subproject/consumer")" "$consumer_line" "FetchContent consumer"
+git clone --quiet "file://$PWD" "$scratch/clone"
+mkdir "$scratch/snippet"
+cp tests/consumer/main.cpp "$scratch/snippet/"
+{
+    echo "cmake_minimum_required(VERSION 3.25)"
+    echo "project(snippet LANGUAGES CXX)"
+    echo "add_executable(my_target main.cpp)"
+    readme_block_with 'FetchContent_Declare'
+} > "$scratch/snippet/CMakeLists.txt"
+cmake -S "$scratch/snippet" -B "$scratch/snippet/build" -G Ninja \
+    -DQUIRT_FORMAT_REPOSITORY="file://$scratch/clone" > "$scratch/snippet.log" 2>&1 ||
+    fail "the README's FetchContent snippet does not configure: $(tail -5 "$scratch/snippet.log")"
+cmake --build "$scratch/snippet/build" > /dev/null || fail "the README's FetchContent snippet does not build"
+same "$("$scratch/snippet/build/my_target")" "$consumer_line" "the README's FetchContent snippet"
 
-step "the plain habit, cmake -B build, gives the same fast tool as the presets"
+step "the plain habit, cmake -B build, gives the same fast tool as the presets, and builds nothing else"
 cmake -S . -B "$scratch/plain" > "$scratch/plain.log" || fail "the plain configure failed"
 grep -q 'the tool is linked statically' "$scratch/plain.log" || fail "the plain configure does not say it links statically"
 same "$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$scratch/plain/CMakeCache.txt")" Release "plain build type"
@@ -93,9 +210,25 @@ cmake --build "$scratch/plain" -j 2 > "$scratch/plain-build.log" 2>&1 ||
     fail "the plain build failed: $(tail -20 "$scratch/plain-build.log")"
 ! grep -q 'warning:' "$scratch/plain-build.log" ||
     fail "the plain build warns: $(grep -m5 'warning:' "$scratch/plain-build.log")"
+[[ ! -e $scratch/plain/tests ]] || fail "the plain build builds the tests"
 cmake --install "$scratch/plain" --prefix "$scratch/plain-prefix" > /dev/null
 is_static "$scratch/plain-prefix/bin/quirt-format" || fail "the plain build's tool is not static"
 same "$("$scratch/plain-prefix/bin/quirt-format" '(add 1 2)' dep1)" "$line" "plain build's tool"
+
+step "cpack in the plain build: a Debian package for /usr, a tarball for the build's /usr/local"
+(cd "$scratch/plain" && cpack -G "DEB;TGZ" > /dev/null 2>&1) || fail "cpack failed in the plain build"
+plain_deb=$scratch/plain/packages/quirt-format_${version}_$architecture.deb
+dpkg-deb -c "$plain_deb" > "$scratch/plain-deb"
+grep -q ' \./usr/bin/quirt-format$' "$scratch/plain-deb" || fail "the plain build's package is not for /usr"
+grep -q ' \./usr/share/zsh/vendor-completions/_quirt-format$' "$scratch/plain-deb" ||
+    fail "the plain build's package puts the zsh completion elsewhere than vendor-completions"
+findings=$(lintian --tag-display-limit 0 "$plain_deb" 2> /dev/null) || fail "lintian failed: $findings"
+[[ -z $findings ]] || fail "lintian on the plain build's package: $findings"
+tar -tzf "$scratch/plain/packages/quirt-format-$version-Linux.tar.gz" > "$scratch/plain-tar"
+grep -q '/usr/local/bin/quirt-format$' "$scratch/plain-tar" || fail "the plain build's tarball is not for /usr/local"
+grep -q '/usr/local/share/zsh/site-functions/_quirt-format$' "$scratch/plain-tar" ||
+    fail "the plain build's tarball puts the zsh completion elsewhere than site-functions"
+! grep -q lintian "$scratch/plain-tar" || fail "the tarball carries the lintian override"
 
 step "the Debian packages: fields, contents, lintian"
 deb=$package/packages/quirt-format_${version}_$architecture.deb
@@ -128,6 +261,9 @@ same "$(lintian --show-overrides "$deb" 2> /dev/null | grep '^O:')" \
 same "$(lintian --show-overrides "$dev_deb" 2> /dev/null | grep '^O:' || true)" "" "lintian overrides of -dev"
 tar -tzf "$package/packages/quirt-format-$version-Linux.tar.gz" > "$scratch/tar-contents"
 grep -q '/usr/bin/quirt-format$' "$scratch/tar-contents" || fail "the tar package lacks the tool"
+grep -q '/usr/share/zsh/vendor-completions/_quirt-format$' "$scratch/tar-contents" ||
+    fail "the tarball for /usr puts the zsh completion elsewhere than vendor-completions"
+! grep -q lintian "$scratch/tar-contents" || fail "the tarball carries the lintian override"
 
 step "a second package build, in another directory, is the same byte for byte"
 cmake --preset package -B "$scratch/again" > /dev/null
@@ -148,4 +284,4 @@ dynamic_deb=$scratch/dynamic/packages/quirt-format_${version}_$architecture.deb
 findings=$(lintian --tag-display-limit 0 "$dynamic_deb" 2> /dev/null) || fail "lintian failed: $findings"
 [[ -z $findings ]] || fail "lintian on the dynamic package: $findings"
 
-echo "install check: every file, the manual page, the completions, the consumers, the plain build and the packages are right"
+echo "install check: the README, the manual page, every file, the completions, the consumers, the plain build and the packages are right"
