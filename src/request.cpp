@@ -14,8 +14,9 @@ using Words = std::span<const std::string_view>;
 std::size_t size_of(std::string_view text) { return text.size(); }
 
 std::size_t size_of(Words words) {  // at least one word
-    return std::accumulate(words.begin(), words.end(), words.size() - 1,
-                           [](std::size_t size, std::string_view word) { return size + word.size(); });
+    return std::accumulate(
+        words.begin(), words.end(), words.size() - 1,
+        [](std::size_t size, std::string_view word) { return size + word.size(); });
 }
 
 void append(std::string& text, std::string_view piece) { text.append(piece); }
@@ -29,7 +30,7 @@ void append(std::string& text, Words words) {  // at least one word
 }
 
 // The pieces one after another, in a text allocated once at their total
-// size: a megabyte of words is copied into it once and never moved again.
+// size, so that it never grows, and never moves what it holds, as it is built.
 template <typename... Pieces>
 std::string concatenate(const Pieces&... pieces) {
     std::string text;
