@@ -2,6 +2,7 @@
 // exhaustion.
 #include "expected_text.hpp"
 #include "large_request.hpp"
+#include "run_case.hpp"
 #include "run_process.hpp"
 
 #include <gtest/gtest.h>
@@ -14,26 +15,9 @@
 namespace quirt_format::testing {
 namespace {
 
-struct StreamCase {
-    const char* name;
-    Launch launch;
-    int status;
-    std::string output;
-    std::string error;
-};
+class FaultMatrix : public ::testing::TestWithParam<RunCase> {};
 
-void PrintTo(const StreamCase& c, std::ostream* out) { *out << c.name; }
-
-class FaultMatrix : public ::testing::TestWithParam<StreamCase> {};
-
-TEST_P(FaultMatrix, StatusAndBothStreams) {
-    const StreamCase& c = GetParam();
-    const ProcessResult result = run_process(c.launch);
-    EXPECT_FALSE(result.signal.has_value()) << "signal " << result.signal.value_or(0);
-    EXPECT_EQ(result.exit_status, c.status);
-    EXPECT_EQ(result.output, c.output);
-    EXPECT_EQ(result.error, c.error);
-}
+TEST_P(FaultMatrix, StatusAndBothStreams) { expect_row(GetParam()); }
 
 // What the run with the argument "\xFF" says.
 constexpr const char* INVALID_UTF8 =
@@ -49,95 +33,95 @@ constexpr Stream CLOSED = Stream::closed;
 INSTANTIATE_TEST_SUITE_P(
     Streams, FaultMatrix,
     ::testing::Values(
-        StreamCase{"stdout_full_request",
+        RunCase{"stdout_full_request",
                    {.arguments = {"quirt-format", "x", "d"}, .output = FULL},
                    101, "", stdout_failure("No space left on device")},
-        StreamCase{"stdout_full_usage",
+        RunCase{"stdout_full_usage",
                    {.arguments = {"quirt-format", "-h"}, .output = FULL},
                    0, "", expected_usage("quirt-format")},
-        StreamCase{"stdout_full_failure",
+        RunCase{"stdout_full_failure",
                    {.arguments = {"quirt-format", "-x"}, .output = FULL},
                    1, "", expected_failure("Invalid option: -x")},
-        StreamCase{"stdout_full_invalid_utf8",
+        RunCase{"stdout_full_invalid_utf8",
                    {.arguments = {"quirt-format", "-h", "\xFF"}, .output = FULL},
                    101, "", INVALID_UTF8},
-        StreamCase{"stdout_reader_gone_request",
+        RunCase{"stdout_reader_gone_request",
                    {.arguments = {"quirt-format", "x", "d"}, .output = GONE},
                    101, "", stdout_failure("Broken pipe")},
-        StreamCase{"stdout_reader_gone_usage",
+        RunCase{"stdout_reader_gone_usage",
                    {.arguments = {"quirt-format", "-h"}, .output = GONE},
                    0, "", expected_usage("quirt-format")},
-        StreamCase{"stdout_reader_gone_failure",
+        RunCase{"stdout_reader_gone_failure",
                    {.arguments = {"quirt-format", "-x"}, .output = GONE},
                    1, "", expected_failure("Invalid option: -x")},
-        StreamCase{"stdout_reader_gone_invalid_utf8",
+        RunCase{"stdout_reader_gone_invalid_utf8",
                    {.arguments = {"quirt-format", "-h", "\xFF"}, .output = GONE},
                    101, "", INVALID_UTF8},
-        StreamCase{"stdout_closed_request",
+        RunCase{"stdout_closed_request",
                    {.arguments = {"quirt-format", "x", "d"}, .output = CLOSED},
                    0, "", ""},
-        StreamCase{"stdout_closed_usage",
+        RunCase{"stdout_closed_usage",
                    {.arguments = {"quirt-format", "-h"}, .output = CLOSED},
                    0, "", expected_usage("quirt-format")},
-        StreamCase{"stdout_closed_failure",
+        RunCase{"stdout_closed_failure",
                    {.arguments = {"quirt-format", "-x"}, .output = CLOSED},
                    1, "", expected_failure("Invalid option: -x")},
-        StreamCase{"stdout_closed_invalid_utf8",
+        RunCase{"stdout_closed_invalid_utf8",
                    {.arguments = {"quirt-format", "-h", "\xFF"}, .output = CLOSED},
                    101, "", INVALID_UTF8},
-        StreamCase{"stderr_full_request",
+        RunCase{"stderr_full_request",
                    {.arguments = {"quirt-format", "x", "d"}, .error = FULL},
                    0, REQUEST_LINE, ""},
-        StreamCase{"stderr_full_usage",
+        RunCase{"stderr_full_usage",
                    {.arguments = {"quirt-format", "-h"}, .error = FULL},
                    101, "", ""},
-        StreamCase{"stderr_full_failure",
+        RunCase{"stderr_full_failure",
                    {.arguments = {"quirt-format", "-x"}, .error = FULL},
                    101, "", ""},
-        StreamCase{"stderr_full_invalid_utf8",
+        RunCase{"stderr_full_invalid_utf8",
                    {.arguments = {"quirt-format", "-h", "\xFF"}, .error = FULL},
                    101, "", ""},
-        StreamCase{"stderr_reader_gone_request",
+        RunCase{"stderr_reader_gone_request",
                    {.arguments = {"quirt-format", "x", "d"}, .error = GONE},
                    0, REQUEST_LINE, ""},
-        StreamCase{"stderr_reader_gone_usage",
+        RunCase{"stderr_reader_gone_usage",
                    {.arguments = {"quirt-format", "-h"}, .error = GONE},
                    101, "", ""},
-        StreamCase{"stderr_reader_gone_failure",
+        RunCase{"stderr_reader_gone_failure",
                    {.arguments = {"quirt-format", "-x"}, .error = GONE},
                    101, "", ""},
-        StreamCase{"stderr_reader_gone_invalid_utf8",
+        RunCase{"stderr_reader_gone_invalid_utf8",
                    {.arguments = {"quirt-format", "-h", "\xFF"}, .error = GONE},
                    101, "", ""},
-        StreamCase{"stderr_closed_request",
+        RunCase{"stderr_closed_request",
                    {.arguments = {"quirt-format", "x", "d"}, .error = CLOSED},
                    0, REQUEST_LINE, ""},
-        StreamCase{"stderr_closed_usage",
+        RunCase{"stderr_closed_usage",
                    {.arguments = {"quirt-format", "-h"}, .error = CLOSED},
                    0, "", ""},
-        StreamCase{"stderr_closed_failure",
+        RunCase{"stderr_closed_failure",
                    {.arguments = {"quirt-format", "-x"}, .error = CLOSED},
                    1, "", ""},
-        StreamCase{"stderr_closed_invalid_utf8",
+        RunCase{"stderr_closed_invalid_utf8",
                    {.arguments = {"quirt-format", "-h", "\xFF"}, .error = CLOSED},
                    101, "", ""},
-        StreamCase{"all_closed_request",
+        RunCase{"all_closed_request",
                    {.arguments = {"quirt-format", "x", "d"},
                     .input = CLOSED, .output = CLOSED, .error = CLOSED},
                    0, "", ""},
-        StreamCase{"all_closed_usage",
+        RunCase{"all_closed_usage",
                    {.arguments = {"quirt-format", "-h"},
                     .input = CLOSED, .output = CLOSED, .error = CLOSED},
                    0, "", ""},
-        StreamCase{"all_closed_failure",
+        RunCase{"all_closed_failure",
                    {.arguments = {"quirt-format", "-x"},
                     .input = CLOSED, .output = CLOSED, .error = CLOSED},
                    1, "", ""},
-        StreamCase{"all_closed_invalid_utf8",
+        RunCase{"all_closed_invalid_utf8",
                    {.arguments = {"quirt-format", "-h", "\xFF"},
                     .input = CLOSED, .output = CLOSED, .error = CLOSED},
                    101, "", ""}),
-    [](const ::testing::TestParamInfo<StreamCase>& info) { return std::string{info.param.name}; });
+    run_case_name);
 
 void expect_whole_line(const ProcessResult& result, const std::string& line) {
     EXPECT_EQ(result.exit_status, 0);

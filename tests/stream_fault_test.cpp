@@ -2,6 +2,7 @@
 // streams, short writes, a file-size limit, and one write per message.
 #include "expected_text.hpp"
 #include "large_request.hpp"
+#include "run_case.hpp"
 #include "run_process.hpp"
 
 #include <fcntl.h>
@@ -27,108 +28,92 @@ Fault on_descriptor(long system_call, int descriptor, int error) {
 // The tool's own open of /dev/null: it asks for O_RDWR and nothing more.
 const Fault OPEN_DEV_NULL_FAILS{SYS_openat, EACCES, 2U, O_RDWR};
 
-struct InjectedCase {
-    const char* name;
-    Launch launch;
-    int status;
-    std::string output;
-    std::string error;
-};
-
-void PrintTo(const InjectedCase& c, std::ostream* out) { *out << c.name; }
-
-class InjectedFault : public ::testing::TestWithParam<InjectedCase> {};
+class InjectedFault : public ::testing::TestWithParam<RunCase> {};
 
 TEST_P(InjectedFault, StatusAndBothStreams) {
-    const InjectedCase& c = GetParam();
+    const RunCase& c = GetParam();
     const Launch& launch = c.launch;
     if (under_valgrind() && (launch.input == Stream::closed || launch.output == Stream::closed ||
                              launch.error == Stream::closed)) {
         GTEST_SKIP() << "valgrind's own files take the closed descriptors before the tool starts";
     }
-    const ProcessResult result = run_process(launch);
-    EXPECT_FALSE(result.signal.has_value()) << "signal " << result.signal.value_or(0);
-    EXPECT_EQ(result.exit_status, c.status);
-    EXPECT_EQ(result.output, c.output);
-    EXPECT_EQ(result.error, c.error);
+    expect_row(c);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     SystemCalls, InjectedFault,
     ::testing::Values(
-        InjectedCase{"stdout_write_eio",
+        RunCase{"stdout_write_eio",
                      {.arguments = {"quirt-format", "x", "d"},
                       .faults = {on_descriptor(SYS_write, 1, EIO)}},
                      101, "", stdout_failure("Input/output error")},
-        InjectedCase{"stdout_write_enospc",
+        RunCase{"stdout_write_enospc",
                      {.arguments = {"quirt-format", "x", "d"},
                       .faults = {on_descriptor(SYS_write, 1, ENOSPC)}},
                      101, "", stdout_failure("No space left on device")},
-        InjectedCase{"stdout_write_edquot",
+        RunCase{"stdout_write_edquot",
                      {.arguments = {"quirt-format", "x", "d"},
                       .faults = {on_descriptor(SYS_write, 1, EDQUOT)}},
                      101, "", stdout_failure("Disk quota exceeded")},
-        InjectedCase{"stdout_write_efbig",
+        RunCase{"stdout_write_efbig",
                      {.arguments = {"quirt-format", "x", "d"},
                       .faults = {on_descriptor(SYS_write, 1, EFBIG)}},
                      101, "", stdout_failure("File too large")},
         // A write that takes nothing fails at once instead of being tried for ever.
-        InjectedCase{"stdout_write_returns_zero",
+        RunCase{"stdout_write_returns_zero",
                      {.arguments = {"quirt-format", "x", "d"},
                       .faults = {on_descriptor(SYS_write, 1, 0)}},
                      101, "", stdout_failure("Input/output error")},
         // The line went out, but closing says it may not have arrived.
-        InjectedCase{"stdout_close_eio",
+        RunCase{"stdout_close_eio",
                      {.arguments = {"quirt-format", "x", "d"},
                       .faults = {on_descriptor(SYS_close, 1, EIO)}},
                      101, REQUEST_LINE, stdout_failure("Input/output error")},
         // Linux has freed the descriptor even so, and nothing was lost.
-        InjectedCase{"stdout_close_eintr",
+        RunCase{"stdout_close_eintr",
                      {.arguments = {"quirt-format", "x", "d"},
                       .faults = {on_descriptor(SYS_close, 1, EINTR)}},
                      0, REQUEST_LINE, ""},
-        InjectedCase{"stderr_write_eio_usage",
+        RunCase{"stderr_write_eio_usage",
                      {.arguments = {"quirt-format", "-h"},
                       .faults = {on_descriptor(SYS_write, 2, EIO)}},
                      101, "", ""},
-        InjectedCase{"stderr_write_eio_failure",
+        RunCase{"stderr_write_eio_failure",
                      {.arguments = {"quirt-format", "-x"},
                       .faults = {on_descriptor(SYS_write, 2, EIO)}},
                      101, "", ""},
-        InjectedCase{"stderr_write_eio_invalid_utf8",
+        RunCase{"stderr_write_eio_invalid_utf8",
                      {.arguments = {"quirt-format", "\xFF"},
                       .faults = {on_descriptor(SYS_write, 2, EIO)}},
                      101, "", ""},
-        InjectedCase{"stderr_write_returns_zero_usage",
+        RunCase{"stderr_write_returns_zero_usage",
                      {.arguments = {"quirt-format", "-h"},
                       .faults = {on_descriptor(SYS_write, 2, 0)}},
                      101, "", ""},
-        InjectedCase{"stdout_eio_and_stderr_eio",
+        RunCase{"stdout_eio_and_stderr_eio",
                      {.arguments = {"quirt-format", "x", "d"},
                       .faults = {on_descriptor(SYS_write, 1, EIO),
                                  on_descriptor(SYS_write, 2, EIO)}},
                      101, "", ""},
         // With /dev/null out of reach a closed stream stays closed: writing
         // to it fails, and nothing else takes its place.
-        InjectedCase{"no_dev_null_stdin_closed",
+        RunCase{"no_dev_null_stdin_closed",
                      {.arguments = {"quirt-format", "x", "d"}, .input = Stream::closed,
                       .faults = {OPEN_DEV_NULL_FAILS}},
                      0, REQUEST_LINE, ""},
-        InjectedCase{"no_dev_null_stdout_closed",
+        RunCase{"no_dev_null_stdout_closed",
                      {.arguments = {"quirt-format", "x", "d"}, .output = Stream::closed,
                       .faults = {OPEN_DEV_NULL_FAILS}},
                      101, "", stdout_failure("Bad file descriptor")},
-        InjectedCase{"no_dev_null_stderr_closed_request",
+        RunCase{"no_dev_null_stderr_closed_request",
                      {.arguments = {"quirt-format", "x", "d"}, .error = Stream::closed,
                       .faults = {OPEN_DEV_NULL_FAILS}},
                      0, REQUEST_LINE, ""},
-        InjectedCase{"no_dev_null_stderr_closed_failure",
+        RunCase{"no_dev_null_stderr_closed_failure",
                      {.arguments = {"quirt-format", "-x"}, .error = Stream::closed,
                       .faults = {OPEN_DEV_NULL_FAILS}},
                      101, "", ""}),
-    [](const ::testing::TestParamInfo<InjectedCase>& info) {
-        return std::string{info.param.name};
-    });
+    run_case_name);
 
 void expect_whole_line(const ProcessResult& result, const std::string& line) {
     EXPECT_EQ(result.exit_status, 0);
