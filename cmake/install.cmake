@@ -2,6 +2,13 @@
 # Component runtime: the tool, its manual page and completions. Component
 # development: the request text as a C++ library with a CMake package and a
 # pkg-config file. Each carries the copyright file and the changelog.
+
+# Debian puts libraries for /usr in the multiarch directory, which
+# GNUInstallDirs leaves out of a cross build: that build's packages name it.
+if(CMAKE_CROSSCOMPILING AND CMAKE_LIBRARY_ARCHITECTURE AND EXISTS /etc/debian_version
+        AND CMAKE_INSTALL_PREFIX MATCHES "^/usr/?$")
+    set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE} CACHE PATH "Object code libraries")
+endif()
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 include(${CMAKE_CURRENT_LIST_DIR}/debian_docs.cmake)
@@ -120,6 +127,18 @@ set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_project_config.cma
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime development)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# CPack names the machine it runs on; a cross build's packages are for the
+# machine its compiler builds for, as dpkg names it.
+if(CMAKE_CROSSCOMPILING)
+    find_program(QUIRT_FORMAT_DPKG_ARCHITECTURE dpkg-architecture REQUIRED)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine
+        OUTPUT_VARIABLE target OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    # It warns that the C compiler's machine is another: that is the point.
+    execute_process(COMMAND ${QUIRT_FORMAT_DPKG_ARCHITECTURE} -t${target} -qDEB_HOST_ARCH
+        OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE OUTPUT_STRIP_TRAILING_WHITESPACE
+        ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
+    message(STATUS "quirt-format: packages for ${CPACK_DEBIAN_PACKAGE_ARCHITECTURE}")
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # A dynamically linked tool needs the libraries dpkg-shlibdeps finds; a
 # static one, nothing.

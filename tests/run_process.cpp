@@ -1,7 +1,6 @@
 #include "run_process.hpp"
 
 #include <fcntl.h>
-#include <linux/audit.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <poll.h>
@@ -13,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -114,39 +114,42 @@ std::size_t fill_pipe(int descriptor) {
 }
 
 // A seccomp program that makes each fault's calls fail and lets every
-// other call through.
+// other call through. The tool is built for the test's own architecture,
+// so the numbers are those of its calls.
 std::vector<sock_filter> fault_filter(const std::vector<Fault>& faults) {
+    // Where the low 32 bits of a 64-bit argument lie in seccomp_data.
+    constexpr std::size_t LOW_HALF = std::endian::native == std::endian::big ? 4 : 0;
     std::vector<sock_filter> program;
-    const auto load = [&](std::size_t offset) {
-        program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, static_cast<std::uint32_t>(offset)));
-    };
-    const auto jump_unless_equal = [&](std::uint32_t value, std::uint8_t skip) {
-        program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, value, 0, skip));
-    };
     for (const Fault& fault : faults) {
-        const std::uint8_t block_rest = fault.argument_index ? 3 : 1;
-        load(offsetof(seccomp_data, nr));
-        jump_unless_equal(static_cast<std::uint32_t>(fault.system_call), block_rest);
+        // What follows the check of the call's number, and is skipped when
+        // the number is another's.
+        std::vector<sock_filter> block;
         if (fault.argument_index) {
-            // The low half of the argument, on this little-endian machine.
-            load(offsetof(seccomp_data, args) + sizeof(std::uint64_t) * *fault.argument_index);
-            jump_unless_equal(static_cast<std::uint32_t>(fault.argument_value), 1);
+            block.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS,
+                                     static_cast<std::uint32_t>(
+                                         offsetof(seccomp_data, args) + LOW_HALF +
+                                         sizeof(std::uint64_t) * *fault.argument_index)));
+            block.push_back(BPF_STMT(BPF_ALU | BPF_AND | BPF_K,
+                                     static_cast<std::uint32_t>(fault.argument_mask)));
+            block.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K,
+                                     static_cast<std::uint32_t>(fault.argument_value), 0, 1));
         }
-        program.push_back(BPF_STMT(BPF_RET | BPF_K,
-                                   SECCOMP_RET_ERRNO | (static_cast<std::uint32_t>(fault.error) &
-                                                        SECCOMP_RET_DATA)));
+        block.push_back(BPF_STMT(BPF_RET | BPF_K,
+                                 SECCOMP_RET_ERRNO | (static_cast<std::uint32_t>(fault.error) &
+                                                      SECCOMP_RET_DATA)));
+        program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS,
+                                   static_cast<std::uint32_t>(offsetof(seccomp_data, nr))));
+        program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K,
+                                   static_cast<std::uint32_t>(fault.system_call), 0,
+                                   static_cast<std::uint8_t>(block.size())));
+        program.insert(program.end(), block.begin(), block.end());
     }
     program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
-    // Another architecture's numbers mean other calls: let them all through.
-    const std::array<sock_filter, 2> architecture_check{{
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 0,
-                 static_cast<std::uint8_t>(program.size() - 1))}};
-    program.insert(program.begin(), architecture_check.begin(), architecture_check.end());
     return program;
 }
 
-// What the child executes: the tool itself, or valgrind running it.
+// What the child executes: the tool itself, or valgrind or an emulator
+// running it.
 struct Command {
     std::string path;
     std::vector<std::string> arguments;
@@ -191,11 +194,36 @@ std::string find_program(const std::string& name) {
     throw std::runtime_error(name + " is not on PATH");
 }
 
-Command tool_command(const Launch& launch) {
-    const std::string tool = QUIRT_FORMAT_TOOL_PATH;
-    if (!under_valgrind()) {
-        return {tool, launch.arguments, child_environment(launch), {}};
+// The words of a command line written as one text, split at spaces.
+std::vector<std::string> words_of(std::string_view text) {
+    std::vector<std::string> words;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        if (end > start) {
+            words.emplace_back(text.substr(start, end - start));
+        }
+        start = end + 1;
     }
+    return words;
+}
+
+// The emulator's words, then its -0 (qemu-user's way to hand the tool its
+// argument zero), the tool and the rest of the arguments. The emulator
+// cannot start a process with no arguments at all; it gives an empty
+// argument zero, as Linux itself does since 5.18.
+Command emulated_command(const std::string& tool, const Launch& launch) {
+    Command command{{}, words_of(QUIRT_FORMAT_TOOL_EMULATOR), child_environment(launch), {}};
+    command.path = find_program(command.arguments.front());
+    command.arguments.insert(command.arguments.end(),
+                             {"-0", launch.arguments.empty() ? "" : launch.arguments.front(), tool});
+    if (!launch.arguments.empty()) {
+        command.arguments.insert(command.arguments.end(), launch.arguments.begin() + 1,
+                                 launch.arguments.end());
+    }
+    return command;
+}
+
+Command valgrind_command(const std::string& tool, const Launch& launch) {
     const std::string valgrind = find_program(std::getenv("QUIRT_FORMAT_VALGRIND"));
     if (launch.arguments.empty() || launch.arguments.front() != "quirt-format") {
         throw std::logic_error("under valgrind argument zero can only be quirt-format");
@@ -222,6 +250,17 @@ Command tool_command(const Launch& launch) {
                                           : std::move(entry));
     }
     return command;
+}
+
+Command tool_command(const Launch& launch) {
+    const std::string tool = QUIRT_FORMAT_TOOL_PATH;
+    if (tool_is_emulated()) {
+        return emulated_command(tool, launch);
+    }
+    if (under_valgrind()) {
+        return valgrind_command(tool, launch);
+    }
+    return {tool, launch.arguments, child_environment(launch), {}};
 }
 
 std::vector<char*> pointers_to(const std::vector<std::string>& texts) {
@@ -381,6 +420,10 @@ std::string read_file(int descriptor) {
 bool under_valgrind() {
     const char* const valgrind = std::getenv("QUIRT_FORMAT_VALGRIND");
     return valgrind != nullptr && *valgrind != '\0';
+}
+
+bool tool_is_emulated() {
+    return !std::string_view{QUIRT_FORMAT_TOOL_EMULATOR}.empty();
 }
 
 bool tool_is_sanitized() {

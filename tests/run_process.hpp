@@ -25,14 +25,16 @@ enum class Stream {
 };
 
 // A system call of the child that fails without being made: from execve on,
-// each call of that number (whose argument argument_index equals
-// argument_value, when one is given) returns -1 with errno set to error, or
-// returns 0 when error is 0.
+// each call of that number (whose argument argument_index, in the bits of
+// argument_mask, equals argument_value, when an index is given) returns -1
+// with errno set to error, or returns 0 when error is 0. Only the low 32 bits
+// of an argument are compared.
 struct Fault {
     long system_call;
     int error;
     std::optional<unsigned> argument_index;
     unsigned long argument_value = 0;
+    unsigned long argument_mask = ~0UL;
 };
 
 // How to start the tool: every field has a default, so a test names only
@@ -76,6 +78,12 @@ ProcessResult run_process(const Launch& launch);
 // argument zero is then always "quirt-format", an empty argument vector
 // cannot be passed on, and valgrind's own files take closed descriptors.
 bool under_valgrind();
+
+// True when the tool runs under an emulator (qemu-user, for a tool built for
+// another architecture): the host kernel then sees the emulator's system
+// calls, not the tool's, so no fault can be injected into them and no
+// memory limit applies to the tool alone.
+bool tool_is_emulated();
 
 // True when the tool is built with sanitizers, which reserve terabytes of
 // address space: no memory limit can test it.

@@ -16,7 +16,16 @@
 // checked, and neither function keeps anything: each returns a new text.
 #pragma once
 
-#if __cplusplus < 202002L
+// What this header uses of C++20 (concepts, ranges and span), asked of the
+// feature-test macros rather than of __cplusplus, which some compilers that
+// have them report as less than 202002L.
+#if defined(__has_include)
+#if __has_include(<version>)
+#include <version>
+#endif
+#endif
+#if !defined(__cpp_concepts) || __cpp_concepts < 201907L || !defined(__cpp_lib_concepts) || \
+    !defined(__cpp_lib_ranges) || !defined(__cpp_lib_span)
 // A missing include stops the compiler at once; #error would let it go on
 // to a page of errors about the C++20 code below.
 #include "quirt_format/request.hpp needs C++20: compile with -std=c++20 or later"
