@@ -3,11 +3,14 @@
 # development: the request text as a C++ library with a CMake package and a
 # pkg-config file. Each carries the copyright file and the changelog.
 
-# Debian puts libraries for /usr in the multiarch directory, which
-# GNUInstallDirs leaves out of a cross build: that build's packages name it.
-if(CMAKE_CROSSCOMPILING AND CMAKE_LIBRARY_ARCHITECTURE AND EXISTS /etc/debian_version
-        AND CMAKE_INSTALL_PREFIX MATCHES "^/usr/?$")
-    set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE} CACHE PATH "Object code libraries")
+# Debian keeps libraries in the multiarch directory, lib/<triplet>, and its
+# compilers, pkg-config and CMake look there under /usr/local as under /usr.
+# GNUInstallDirs takes it only for a native build configured for /usr;
+# taking it for every prefix gives the Debian packages of any build, which
+# are for /usr, the same paths.
+if(CMAKE_LIBRARY_ARCHITECTURE AND EXISTS /etc/debian_version)
+    set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE} CACHE PATH
+        "Object code libraries (lib/<multiarch> on Debian)")
 endif()
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -87,18 +90,25 @@ install(TARGETS quirt_format_request EXPORT quirt-format-targets
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY include/quirt_format
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
-install(EXPORT quirt-format-targets NAMESPACE quirt_format::
-    DESTINATION ${QUIRT_FORMAT_CMAKE_DIR} COMPONENT development)
-configure_package_config_file(cmake/quirt-format-config.cmake.in quirt-format-config.cmake
-    INSTALL_DESTINATION ${QUIRT_FORMAT_CMAKE_DIR})
 write_basic_package_version_file(quirt-format-config-version.cmake
     COMPATIBILITY SameMajorVersion)
+# The installed CMake package finds its files from its own place, so that
+# it is the same whatever prefix the build was configured for (CMake's own
+# export would differ for /usr) and works wherever it is unpacked.
+file(RELATIVE_PATH QUIRT_FORMAT_CMAKE_TO_PREFIX /${QUIRT_FORMAT_CMAKE_DIR} /)
+set(QUIRT_FORMAT_LIBRARY_FILE
+    ${CMAKE_STATIC_LIBRARY_PREFIX}quirt_format_request${CMAKE_STATIC_LIBRARY_SUFFIX})
+configure_file(cmake/quirt-format-config.cmake.in install/quirt-format-config.cmake @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/install/quirt-format-config.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/quirt-format-config-version.cmake
+    DESTINATION ${QUIRT_FORMAT_CMAKE_DIR} COMPONENT development)
 # The build tree is a package too: quirt-format_DIR=<build> finds it.
 export(EXPORT quirt-format-targets NAMESPACE quirt_format::
     FILE ${CMAKE_CURRENT_BINARY_DIR}/quirt-format-targets.cmake)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quirt-format-config.cmake
-    ${CMAKE_CURRENT_BINARY_DIR}/quirt-format-config-version.cmake
-    DESTINATION ${QUIRT_FORMAT_CMAKE_DIR} COMPONENT development)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/quirt-format-config.cmake
+    "if(NOT TARGET quirt_format::request)\n"
+    "    include(\"\${CMAKE_CURRENT_LIST_DIR}/quirt-format-targets.cmake\")\n"
+    "endif()\n")
 
 # For Meson, Make and autotools: pkg-config --cflags --libs quirt-format.
 # The paths are relative to the file's own place, so that the package can

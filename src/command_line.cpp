@@ -8,7 +8,7 @@ namespace quirt_format {
 namespace {
 
 ScanOutcome failure(std::string message) {
-    return {ScanAction::failure, DEFAULT_THREAD_NAME, 0, std::move(message)};
+    return {ScanAction::failure, EVAL_THREAD, 0, std::move(message)};
 }
 
 constexpr std::string_view USAGE_HEAD = "Usage:\n    ";
@@ -37,7 +37,7 @@ std::string usage_after(std::string_view message, std::string_view message_end,
 }  // namespace
 
 ScanOutcome scan_arguments(std::span<const std::string_view> arguments) {
-    std::string_view thread_name = DEFAULT_THREAD_NAME;
+    std::string_view thread_name = EVAL_THREAD;
     for (std::size_t index = 1; index < arguments.size(); ++index) {
         const std::string_view argument = arguments[index];
         if (argument.empty() || argument.front() != '-') {
@@ -49,7 +49,7 @@ ScanOutcome scan_arguments(std::span<const std::string_view> arguments) {
         if (argument != "-k") {
             return failure("Invalid option: " + quote_for_terminal(argument));
         }
-        thread_name = ALTERNATIVE_THREAD_NAME;
+        thread_name = MURL_EVAL_THREAD;
     }
     return failure("ERROR: no command");  // nothing after argument zero but -k, if anything
 }

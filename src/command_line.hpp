@@ -2,6 +2,8 @@
 // describe it.
 #pragma once
 
+#include <quirt_format/request.hpp>
+
 #include <cstddef>
 #include <span>
 #include <string>
@@ -10,16 +12,14 @@
 namespace quirt_format {
 
 inline constexpr std::string_view DEFAULT_PROGRAM_NAME = "quirt-format";
-inline constexpr std::string_view DEFAULT_THREAD_NAME = "%eval";
-inline constexpr std::string_view ALTERNATIVE_THREAD_NAME = "%murl-eval";
 
 enum class ScanAction { run, show_usage, failure };
 
 struct ScanOutcome {
     ScanAction action = ScanAction::failure;
-    std::string_view thread_name = DEFAULT_THREAD_NAME;  // for run
-    std::size_t expression_index = 0;                    // for run; the words follow it
-    std::string message;                                 // for failure, without a newline
+    std::string_view thread_name = EVAL_THREAD;  // for run: MURL_EVAL_THREAD after -k
+    std::size_t expression_index = 0;            // for run; the words follow it
+    std::string message;                         // for failure, without a newline
 };
 
 // Scans the options before the expression; arguments[0] is argument zero.

@@ -20,6 +20,7 @@ consumer_line="[0 %brax [%base %murl-eval %noun [%pim-eval ['(add 1 2)' [dep1 de
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$release/CMakeCache.txt")
 release_date=$(sed -n 's/^## [^ ]* (\([0-9-]*\))$/\1/p' CHANGELOG.md | head -1)
 architecture=$(dpkg --print-architecture)
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2> /dev/null)
 
 fail() { echo "install check FAILED: $*" >&2; exit 1; }
 same() { [[ $1 == "$2" ]] || fail "$3: got '$1', expected '$2'"; }
@@ -80,8 +81,8 @@ cmake --install "$release" --prefix "$prefix" > /dev/null
 for file in bin/quirt-format share/man/man1/quirt-format.1.gz \
     share/bash-completion/completions/quirt-format share/zsh/site-functions/_quirt-format \
     share/fish/vendor_completions.d/quirt-format.fish include/quirt_format/request.hpp \
-    lib/libquirt_format_request.a lib/cmake/quirt-format/quirt-format-config.cmake \
-    lib/cmake/quirt-format/quirt-format-config-version.cmake lib/pkgconfig/quirt-format.pc \
+    lib/$multiarch/libquirt_format_request.a lib/$multiarch/cmake/quirt-format/quirt-format-config.cmake \
+    lib/$multiarch/cmake/quirt-format/quirt-format-config-version.cmake lib/$multiarch/pkgconfig/quirt-format.pc \
     share/doc/quirt-format/copyright share/doc/quirt-format/changelog.gz \
     share/doc/quirt-format-dev/copyright share/doc/quirt-format-dev/changelog.gz; do
     [[ -f $prefix/$file ]] || fail "$file is not installed"
@@ -99,13 +100,21 @@ DESTDIR=$scratch/destdir cmake --install "$release" --prefix /usr > /dev/null
     fail "configured for /usr/local and installed into /usr, the zsh completion is not in vendor-completions"
 [[ ! -e $scratch/destdir/usr/share/zsh/site-functions ]] || fail "an install into /usr writes site-functions"
 
-step "the README's examples and its claims about the command line"
+step "the README's usage text, examples and claims about the command line and its streams"
+same "$(readme_block_with 'Usage:')" "$(PATH=$prefix/bin:$PATH quirt-format -h 2>&1)" "the README's usage text"
 PATH=$prefix/bin:$PATH check_examples README < <(readme_block_with '$ quirt-format foo dep1 dep2')
+# The README's commands for closed streams, run as it writes them.
+for closed in 'quirt-format x >&-' 'quirt-format -h 2>&-'; do
+    tr -s '\n ' ' ' < README.md | grep -qF "\`$closed\`" || fail "the README does not show '$closed'"
+    PATH=$prefix/bin:$PATH bash -c "$closed" || fail "'$closed' exits with $?, not 0"
+done
 escape=$'\e'
 same "$("$prefix/bin/quirt-format" x "$escape[2J")" "[0 %brax [%base %eval %noun [%pim-eval ['x' [$escape[2J ~]]]]]" \
     "a control sequence on standard output"
 for claim in 'Standard output is not escaped' "quirt-format -5" "quirt-format -- x" \
-    'when argument zero is empty or missing' 'outside printable ASCII, and every `"` and `\`'; do
+    'when argument zero is empty or missing' 'outside printable ASCII, and every `"` and `\`' \
+    'A standard stream that is closed when the tool starts is opened on `/dev/null`' \
+    'standard output is open but cannot be written' 'standard error is open but cannot be written'; do
     tr -s '\n ' ' ' < README.md | grep -qF -- "$claim" || fail "the README does not say: $claim"
 done
 
@@ -132,7 +141,9 @@ for width in 40 60 80 100 120; do
     PATH=$prefix/bin:$PATH check_examples "the manual page at $width columns" \
         < <(sed -n '/^EXAMPLES/,/^SEE ALSO/p' <<< "$text" | sed -n 's/^ *\(\$ quirt-format\)/\1/p; s/^ *\(\[0 %brax\)/\1/p')
 done
-for claim in 'Standard output is not escaped' 'an expression can never begin with' 'an empty one counts as absent'; do
+for claim in 'Standard output is not escaped' 'an expression can never begin with' 'an empty one counts as absent' \
+    'A standard stream that is closed when the tool starts is opened on' \
+    'so what would go there is dropped and the exit status is as if it had been written'; do
     zcat "$manual" | tr -s '\n ' ' ' | grep -qF -- "$claim" || fail "the manual page does not say: $claim"
 done
 
@@ -146,7 +157,7 @@ for shell_and_file in bash:share/bash-completion/completions/quirt-format \
 done
 
 step "the README's line for each shell turns the completions on under ~/.local"
-completions=$(readme_block_with 'fish_complete_path')
+completions=$(readme_block_with '~/.local/share/fish')
 bash_line=$(grep '# bash,' <<< "$completions")
 zsh_line=$(grep '# zsh,' <<< "$completions")
 fish_line=$(grep '# fish,' <<< "$completions")
@@ -166,21 +177,84 @@ if command -v fish > /dev/null; then
         "-h -k " "fish: $fish_line"
 fi
 
+step "after an install into /usr/local, each shell finds the completions as the README says"
+usr_local_lines=$(readme_block_with '/usr/local/share/fish')
+bash_line=$(grep '# bash' <<< "$usr_local_lines")
+fish_line=$(grep '# fish,' <<< "$usr_local_lines")
+[[ -n $bash_line && -n $fish_line ]] || fail "the README lacks the /usr/local lines for bash and fish"
+# In a mount namespace of its own with an empty /usr/local, so that nothing is
+# installed on the machine; the shells keep their default search paths.
+cat > "$scratch/usr-local.sh" << 'EOF'
+set -euo pipefail
+release=$1 bash_line=$2 fish_line=$3
+mount -t tmpfs tmpfs /usr/local
+cmake --install "$release" > /dev/null
+unset XDG_DATA_DIRS BASH_COMPLETION_USER_DIR
+export PATH=/usr/local/bin:$PATH
+if [[ -f /usr/share/bash-completion/bash_completion ]]; then
+    bash --norc -c 'source /usr/share/bash-completion/bash_completion && __load_completion quirt-format &&
+        complete -p quirt-format' | grep -q _quirt_format || { echo "bash with bash-completion"; exit 1; }
+else
+    echo "install check: no bash-completion package, so bash as installed is not checked" >&2
+fi
+bash --norc -c "$bash_line
+complete -p quirt-format" | grep -q _quirt_format || { echo "bash: $bash_line"; exit 1; }
+if command -v zsh > /dev/null; then
+    [[ $(zsh -f -c "autoload -Uz compinit && compinit -u -d $HOME/.zcompdump-usr-local &&
+        print -r -- \${_comps[quirt-format]}") == _quirt-format ]] || { echo "zsh as installed"; exit 1; }
+fi
+if command -v fish > /dev/null; then
+    options() { fish -c "complete -C 'quirt-format -'" | cut -f1 | sort | tr '\n' ' '; }
+    [[ $(XDG_DATA_DIRS=/usr/local/share:/usr/share options) == "-h -k " ]] ||
+        { echo "fish with XDG_DATA_DIRS=/usr/local/share:/usr/share"; exit 1; }
+    echo "$fish_line" > "$HOME/.config/fish/config.fish"
+    [[ $(options) == "-h -k " ]] || { echo "fish: $fish_line"; exit 1; }
+fi
+EOF
+namespace=(unshare --mount --propagation private)
+((EUID == 0)) || namespace+=(--map-root-user)
+mkdir -p "$scratch/usr-local-home/.config/fish"
+failed=$(HOME=$scratch/usr-local-home "${namespace[@]}" bash "$scratch/usr-local.sh" "$PWD/$release" \
+    "$bash_line" "$fish_line") || fail "after an install into /usr/local, the completion is not found: $failed"
+
 step "the library: every form of words from find_package (under ASan and UBSan), the build tree, pkg-config"
 sanitize=-fsanitize=address,undefined
 cmake -S tests/consumer -B "$scratch/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
     -DCMAKE_CXX_FLAGS="$sanitize -fno-sanitize-recover=all" -DCMAKE_EXE_LINKER_FLAGS="$sanitize" > /dev/null
 cmake --build "$scratch/consumer" > /dev/null || fail "the find_package consumer does not build"
 same "$("$scratch/consumer/consumer")" "$consumer_line" "find_package consumer"
+# Through a link to the library directory, as /lib links to /usr/lib on Debian.
+ln -s "$prefix/lib" "$scratch/linked-lib"
+cmake -S tests/consumer -B "$scratch/linked-consumer" -G Ninja \
+    -Dquirt-format_DIR="$scratch/linked-lib/$multiarch/cmake/quirt-format" > /dev/null ||
+    fail "find_package through a link to the library directory does not configure"
+cmake --build "$scratch/linked-consumer" > /dev/null || fail "the consumer found through a link does not build"
+same "$("$scratch/linked-consumer/consumer")" "$consumer_line" "the consumer found through a link"
 cmake -S tests/consumer -B "$scratch/build-tree-consumer" -G Ninja -Dquirt-format_DIR="$PWD/$release" > /dev/null
 cmake --build "$scratch/build-tree-consumer" > /dev/null || fail "the consumer of the build tree does not build"
 same "$("$scratch/build-tree-consumer/consumer")" "$consumer_line" "consumer of the build tree"
-flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs quirt-format) ||
+flags=$(PKG_CONFIG_PATH=$prefix/lib/$multiarch/pkgconfig pkg-config --cflags --libs quirt-format) ||
     fail "pkg-config does not find quirt-format"
 # shellcheck disable=SC2086 # the flags are words
 c++ -std=c++20 -o "$scratch/pkg-config-consumer" tests/consumer/main.cpp $flags ||
     fail "the pkg-config consumer does not build"
 same "$("$scratch/pkg-config-consumer")" "$consumer_line" "pkg-config consumer"
+
+step "the README's library example runs as written; the header states every rule a caller must keep"
+readme_block_with 'quirt_format::format_request(quirt_format::EVAL_THREAD' > "$scratch/readme-example.cpp"
+echo 'int main() { return std::puts(line.c_str()) < 0 ? 1 : 0; }' >> "$scratch/readme-example.cpp"
+# shellcheck disable=SC2086 # the flags are words
+c++ -std=c++20 -include cstdio -o "$scratch/readme-example" "$scratch/readme-example.cpp" $flags ||
+    fail "the README's library example does not compile"
+same "$("$scratch/readme-example")" "$(sed -n 's|^// ||p' "$scratch/readme-example.cpp")" \
+    "the README's library example"
+# Each text that may be a const char* says that it must not be null.
+header=$prefix/include/quirt_format/request.hpp
+for argument in thread_name expression dependency_words line_end; do
+    awk -v name="$argument" '$0 ~ "^//   " name ":" { inside = 1; print; next }
+        inside && /^\/\/     / { print; next } { inside = 0 }' "$header" | tr -s '\n/ ' ' ' |
+        grep -q 'not null\|none of them null' || fail "the header does not say that $argument must not be null"
+done
 
 step "FetchContent: the source tree as a subproject, and the README's snippet from a file:// clone"
 cmake -S tests/subproject -B "$scratch/subproject" -G Ninja -DQUIRT_FORMAT_SOURCE_DIR="$PWD" > /dev/null ||
@@ -215,15 +289,17 @@ cmake --install "$scratch/plain" --prefix "$scratch/plain-prefix" > /dev/null
 is_static "$scratch/plain-prefix/bin/quirt-format" || fail "the plain build's tool is not static"
 same "$("$scratch/plain-prefix/bin/quirt-format" '(add 1 2)' dep1)" "$line" "plain build's tool"
 
-step "cpack in the plain build: a Debian package for /usr, a tarball for the build's /usr/local"
+step "cpack in the plain build: the package preset's Debian packages, a tarball for the build's /usr/local"
 (cd "$scratch/plain" && cpack -G "DEB;TGZ" > /dev/null 2>&1) || fail "cpack failed in the plain build"
-plain_deb=$scratch/plain/packages/quirt-format_${version}_$architecture.deb
-dpkg-deb -c "$plain_deb" > "$scratch/plain-deb"
-grep -q ' \./usr/bin/quirt-format$' "$scratch/plain-deb" || fail "the plain build's package is not for /usr"
-grep -q ' \./usr/share/zsh/vendor-completions/_quirt-format$' "$scratch/plain-deb" ||
-    fail "the plain build's package puts the zsh completion elsewhere than vendor-completions"
-findings=$(lintian --tag-display-limit 0 "$plain_deb" 2> /dev/null) || fail "lintian failed: $findings"
-[[ -z $findings ]] || fail "lintian on the plain build's package: $findings"
+# What a package is: its control fields, and each path with its mode and owner.
+package_text() { dpkg-deb -f "$1" && dpkg-deb -c "$1" | awk '{ print $1, $2, $6 }'; }
+for each in quirt-format quirt-format-dev; do
+    plain_deb=$scratch/plain/packages/${each}_${version}_$architecture.deb
+    diff <(package_text "$package/packages/$(basename "$plain_deb")") <(package_text "$plain_deb") \
+        > "$scratch/plain-diff" || fail "the plain build's $each differs from the package preset's: $(cat "$scratch/plain-diff")"
+    findings=$(lintian --tag-display-limit 0 "$plain_deb" 2> /dev/null) || fail "lintian failed: $findings"
+    [[ -z $findings ]] || fail "lintian on the plain build's $each: $findings"
+done
 tar -tzf "$scratch/plain/packages/quirt-format-$version-Linux.tar.gz" > "$scratch/plain-tar"
 grep -q '/usr/local/bin/quirt-format$' "$scratch/plain-tar" || fail "the plain build's tarball is not for /usr/local"
 grep -q '/usr/local/share/zsh/site-functions/_quirt-format$' "$scratch/plain-tar" ||

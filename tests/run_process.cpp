@@ -214,8 +214,8 @@ std::vector<std::string> words_of(std::string_view text) {
 Command emulated_command(const std::string& tool, const Launch& launch) {
     Command command{{}, words_of(QUIRT_FORMAT_TOOL_EMULATOR), child_environment(launch), {}};
     command.path = find_program(command.arguments.front());
-    command.arguments.insert(command.arguments.end(),
-                             {"-0", launch.arguments.empty() ? "" : launch.arguments.front(), tool});
+    const std::string argument_zero = launch.arguments.empty() ? "" : launch.arguments.front();
+    command.arguments.insert(command.arguments.end(), {"-0", argument_zero, tool});
     if (!launch.arguments.empty()) {
         command.arguments.insert(command.arguments.end(), launch.arguments.begin() + 1,
                                  launch.arguments.end());

@@ -3,17 +3,23 @@
 //     #include <quirt_format/request.hpp>
 //
 //     const std::vector<std::string> words{"dep1", "dep2"};
-//     const std::string line = quirt_format::format_request("%eval", "(add 1 2)", words);
+//     const std::string line =
+//         quirt_format::format_request(quirt_format::EVAL_THREAD, "(add 1 2)", words);
 //     // line == "[0 %brax [%base %eval %noun [%pim-eval ['(add 1 2)' [dep1 dep2 ~]]]]]"
 //
 // The dependency words may be a std::vector<std::string>, a
 // std::vector<std::string_view> or std::span<const std::string_view> (used
-// as they are), a std::array or C array of const char* (none of them null),
-// a braced list {"dep1", "dep2"}, {} for none, or any other range of texts
-// that stay in place while the line is built: a container or a view of
-// one. A range that makes each word on the fly, such as a transform view
-// that returns std::string, does not compile. Nothing is escaped or
-// checked, and neither function keeps anything: each returns a new text.
+// as they are), a std::array or C array of const char*, a braced list
+// {"dep1", "dep2"}, {} for none, or any other forward range whose words stay
+// in place while the line is built: its elements are references into it,
+// pointers, or borrowed views such as std::string_view. A range that makes
+// each word as it is read, such as a transform view that returns
+// std::string, or one that can be read only once, does not compile.
+//
+// Every text, the words included, may be given as a const char*, which must
+// not be null: as for std::string_view, it is read up to its terminating
+// zero. Nothing is escaped or checked, and neither function keeps anything:
+// each returns a new text.
 #pragma once
 
 // What this header uses of C++20 (concepts, ranges and span), asked of the
@@ -31,10 +37,8 @@
 #include "quirt_format/request.hpp needs C++20: compile with -std=c++20 or later"
 #endif
 
-#include <algorithm>
 #include <concepts>
 #include <initializer_list>
-#include <iterator>
 #include <ranges>
 #include <span>
 #include <string>
@@ -45,20 +49,30 @@
 
 namespace quirt_format {
 
+// The threads a request can be for: the eval thread, and the murl-eval
+// thread that quirt-format's -k chooses.
+inline constexpr std::string_view EVAL_THREAD = "%eval";
+inline constexpr std::string_view MURL_EVAL_THREAD = "%murl-eval";
+
 // The evaluator element: "[%pim-eval '<expression>']" when there are no
 // dependency words, otherwise "[%pim-eval ['<expression>' [<words> ~]]]"
 // with the words joined by single spaces.
-//   expression:       the Velk expression, placed between single quotes
-//   dependency_words: the words, in order; an empty word still takes its place
+//   expression:       the Velk expression, placed between single quotes;
+//                     as a const char*, not null
+//   dependency_words: the words, in order; an empty word still takes its
+//                     place; as const char*, none of them null
 std::string format_eval_expression(std::string_view expression,
                                    std::span<const std::string_view> dependency_words);
 
 // The whole request line, "[0 %brax [%base <thread name> %noun <evaluator
 // element>]]", followed by line_end, allocated once at its size.
-//   thread_name:      "%eval", or "%murl-eval" for the murl-eval thread
-//   expression:       the Velk expression, placed between single quotes
-//   dependency_words: the words, in order; an empty word still takes its place
-//   line_end:         appended to the line; "\n" for a line to print
+//   thread_name:      EVAL_THREAD or MURL_EVAL_THREAD; as a const char*, not null
+//   expression:       the Velk expression, placed between single quotes;
+//                     as a const char*, not null
+//   dependency_words: the words, in order; an empty word still takes its
+//                     place; as const char*, none of them null
+//   line_end:         appended to the line, "\n" for a line to print;
+//                     as a const char*, not null
 std::string format_request(std::string_view thread_name, std::string_view expression,
                            std::span<const std::string_view> dependency_words,
                            std::string_view line_end = {});
@@ -72,30 +86,39 @@ concept word_range =
     std::convertible_to<std::ranges::range_reference_t<Words>, std::string_view> &&
     !std::convertible_to<Words, std::span<const std::string_view>>;
 
-// Views of a range's words stay valid while the line is built when each
-// element is a reference into a forward range (whose references outlive
-// the iterator that gave them), or a pointer or view to text kept
-// elsewhere. A text made on the fly, such as a std::string returned by a
-// transform view, dies before the line is built.
-template <typename Words>
-concept words_stay_in_place =
-    std::ranges::forward_range<Words> &&
-    (std::is_reference_v<std::ranges::range_reference_t<Words>> ||
-     std::is_pointer_v<std::ranges::range_reference_t<Words>> ||
-     std::ranges::borrowed_range<std::ranges::range_reference_t<Words>>);
+// A view of a word outlives the iterator that gave it when the word is a
+// reference into a forward range (whose references outlive its iterators),
+// or a pointer or borrowed view to text kept elsewhere. A word made as it
+// is read, such as a std::string by value, dies at once.
+template <typename Word>
+concept kept_elsewhere = std::is_reference_v<Word> || std::is_pointer_v<Word> ||
+                         std::ranges::borrowed_range<Word>;
 
 template <word_range Words>
 std::vector<std::string_view> word_views(Words&& words) {
-    static_assert(words_stay_in_place<Words>,
-                  "quirt_format: the dependency words must stay in place while the line is "
-                  "built, but this range makes each word on the fly (as a transform view that "
-                  "returns std::string does), and views of those words would read freed "
-                  "memory: collect the words into a std::vector<std::string> first");
+    static_assert(std::ranges::forward_range<Words>,
+                  "quirt_format: the dependency words must be a forward range, whose words "
+                  "stay in place while the line is built; this range can be read only once "
+                  "(an input range, or a range of move iterators): collect the words into a "
+                  "std::vector<std::string> first");
+    static_assert(!std::ranges::forward_range<Words> ||
+                      kept_elsewhere<std::ranges::range_reference_t<Words>>,
+                  "quirt_format: each dependency word must stay in place while the line is "
+                  "built: a reference into the range (as a container's elements are), a "
+                  "pointer such as const char*, or a borrowed view such as std::string_view; "
+                  "this range makes each word as it is read (by value, as a transform view "
+                  "that returns std::string does), and views of those words would read freed "
+                  "memory: collect the words into a std::vector<std::string> first, or yield "
+                  "std::string_view views of text that is kept elsewhere");
     std::vector<std::string_view> views;
     if constexpr (std::ranges::sized_range<Words>) {
         views.reserve(std::ranges::size(words));
     }
-    std::ranges::copy(words, std::back_inserter(views));
+    // A loop, not std::ranges::copy: <algorithm> would add about a quarter
+    // to what this header costs the compile of every file that includes it.
+    for (auto&& word : words) {
+        views.emplace_back(word);  // cppcheck-suppress useStlAlgorithm
+    }
     return views;
 }
 

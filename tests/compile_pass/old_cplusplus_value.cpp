@@ -3,10 +3,8 @@
 // unless given /Zc:__cplusplus. The header must take it. The standard
 // headers that it includes come first, set up by the compiler's own value;
 // the value is changed for the header alone.
-#include <algorithm>
 #include <concepts>
 #include <initializer_list>
-#include <iterator>
 #include <ranges>
 #include <span>
 #include <string>

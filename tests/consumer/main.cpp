@@ -33,8 +33,9 @@ void check(const std::string& form, const std::string& got, const std::string& e
 void check_form(const std::string& form, auto&& words) {
     using quirt_format::format_eval_expression;
     using quirt_format::format_request;
-    check(form, format_request("%murl-eval", "(add 1 2)", words), LINE);
-    check(form + " with a line end", format_request("%murl-eval", "(add 1 2)", words, "\n"),
+    using quirt_format::MURL_EVAL_THREAD;
+    check(form, format_request(MURL_EVAL_THREAD, "(add 1 2)", words), LINE);
+    check(form + " with a line end", format_request(MURL_EVAL_THREAD, "(add 1 2)", words, "\n"),
           LINE + "\n");
     check(form + ", the element", format_eval_expression("(add 1 2)", words), ELEMENT);
 }
@@ -66,17 +67,27 @@ private:
     std::vector<std::string> words_{"dep1", "dep2"};
 };
 
+// A non-owning text type of the user's own, kept in a container: each word
+// is a reference into it.
+struct UserWord {
+    const char* text;
+    operator std::string_view() const { return text; }  // NOLINT(google-explicit-constructor)
+};
+
 }  // namespace
 
 int main() {
+    using quirt_format::EVAL_THREAD;
     using quirt_format::format_eval_expression;
     using quirt_format::format_request;
+    using quirt_format::MURL_EVAL_THREAD;
     const std::vector<std::string> strings{"dep1", "dep2"};
     const std::vector<std::string_view> views{"dep1", "dep2"};
     const std::array<const char*, 2> pointers{"dep1", "dep2"};
     const char* const c_array[] = {"dep1", "dep2"};
     const std::vector<const char*> pointer_vector{"dep1", "dep2"};
     const std::list<std::string> list{"dep1", "dep2"};
+    const std::vector<UserWord> user_words{{"dep1"}, {"dep2"}};
 
     check_form("std::vector<std::string>", strings);
     check_form("std::vector<std::string_view>", views);
@@ -85,17 +96,19 @@ int main() {
     check_form("const char*[]", c_array);
     check_form("std::vector<const char*>", pointer_vector);
     check_form("std::list<std::string>", list);
+    check_form("std::vector of the user's own text type", user_words);
     check_form("a temporary std::vector<std::string>", std::vector<std::string>{"dep1", "dep2"});
     OwnRange own_range;
     check_form("a range of the user's own", own_range);
 
-    check("braced list", format_request("%murl-eval", "(add 1 2)", {"dep1", "dep2"}), LINE);
+    check("braced list", format_request(MURL_EVAL_THREAD, "(add 1 2)", {"dep1", "dep2"}), LINE);
     check("braced list with a line end",
-          format_request("%murl-eval", "(add 1 2)", {"dep1", "dep2"}, "\n"), LINE + "\n");
+          format_request(MURL_EVAL_THREAD, "(add 1 2)", {"dep1", "dep2"}, "\n"), LINE + "\n");
     check("braced list, the element", format_eval_expression("(add 1 2)", {"dep1", "dep2"}),
           ELEMENT);
-    check("{}", format_request("%eval", "x", {}), "[0 %brax [%base %eval %noun [%pim-eval 'x']]]");
-    check("{} with a line end", format_request("%eval", "x", {}, "\n"),
+    check("{}", format_request(EVAL_THREAD, "x", {}),
+          "[0 %brax [%base %eval %noun [%pim-eval 'x']]]");
+    check("{} with a line end", format_request(EVAL_THREAD, "x", {}, "\n"),
           "[0 %brax [%base %eval %noun [%pim-eval 'x']]]\n");
     check("{}, the element", format_eval_expression("x", {}), "[%pim-eval 'x']");
 
