@@ -22,8 +22,7 @@ paths() { dpkg-deb -c "$1" | awk '{ print $6 }' | sed "s|/$2/|/<multiarch>/|" | 
 for preset in "$@"; do
     cache=build/$preset/CMakeCache.txt
     [[ -f $cache ]] || fail "build/$preset is not built: run cmake --workflow --preset $preset"
-    compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$cache")
-    architecture=$(dpkg-architecture -t"$("$compiler" -dumpmachine)" -qDEB_HOST_ARCH 2> /dev/null)
+    architecture=$preset  # each preset is named for its Debian architecture
     multiarch=$(dpkg-architecture -a"$architecture" -qDEB_HOST_MULTIARCH 2> /dev/null)
     read -r -a emulator <<< "$(sed -n 's/^CMAKE_CROSSCOMPILING_EMULATOR:[A-Z]*=//p' "$cache" | tr ';' ' ')"
     echo "architecture check: $preset, packages for $architecture"
